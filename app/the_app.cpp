@@ -1,0 +1,3 @@
+#include "app/the_app.h"
+
+TheApp theApp;

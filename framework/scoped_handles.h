@@ -1,0 +1,140 @@
+// Owners for the Windows handles the program opens, so that every path releases them.
+#pragma once
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <utility>
+
+namespace lk {
+
+// Generic owner of a handle-like value with a close function.
+template <typename T, typename Traits>
+class ScopedHandle {
+ public:
+  ScopedHandle() = default;
+  explicit ScopedHandle(T value) : value_(value) {}
+  ~ScopedHandle() { Reset(); }
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  ScopedHandle(ScopedHandle&& other) noexcept : value_(other.Release()) {}
+  ScopedHandle& operator=(ScopedHandle&& other) noexcept {
+    if (this != &other) Reset(other.Release());
+    return *this;
+  }
+
+  T Get() const { return value_; }
+  bool IsValid() const { return Traits::IsValid(value_); }
+  explicit operator bool() const { return IsValid(); }
+  T* Receive() {
+    Reset();
+    return &value_;
+  }
+  T Release() { return std::exchange(value_, Traits::Invalid()); }
+  void Reset(T value = Traits::Invalid()) {
+    if (Traits::IsValid(value_)) Traits::Close(value_);
+    value_ = value;
+  }
+
+ private:
+  T value_ = Traits::Invalid();
+};
+
+struct FileHandleTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+  static void Close(HANDLE h) { CloseHandle(h); }
+};
+using ScopedFileHandle = ScopedHandle<HANDLE, FileHandleTraits>;
+
+struct KeyTraits {
+  static HKEY Invalid() { return nullptr; }
+  static bool IsValid(HKEY k) { return k != nullptr; }
+  static void Close(HKEY k) { RegCloseKey(k); }
+};
+
+// A registry key that is closed when it goes out of scope.
+class RegistryKey : public ScopedHandle<HKEY, KeyTraits> {
+ public:
+  RegistryKey() = default;
+  // RegOpenKeyExW; returns its status.
+  LONG Open(HKEY root, const wchar_t* path, REGSAM access) {
+    return RegOpenKeyExW(root, path, 0, access, Receive());
+  }
+  // RegCreateKeyW (creates or opens); returns its status.
+  LONG Create(HKEY root, const wchar_t* path) { return RegCreateKeyW(root, path, Receive()); }
+  // A REG_SZ value; the byte length counts the terminating zero.
+  LONG SetString(const wchar_t* name, const wchar_t* data) const;
+  LONG SetDword(const wchar_t* name, DWORD data) const;
+};
+
+struct ModuleTraits {
+  static HMODULE Invalid() { return nullptr; }
+  static bool IsValid(HMODULE m) { return m != nullptr; }
+  static void Close(HMODULE m) { FreeLibrary(m); }
+};
+using ScopedModule = ScopedHandle<HMODULE, ModuleTraits>;
+
+struct GdiObjectTraits {
+  static HGDIOBJ Invalid() { return nullptr; }
+  static bool IsValid(HGDIOBJ o) { return o != nullptr; }
+  static void Close(HGDIOBJ o) { DeleteObject(o); }
+};
+using ScopedGdiObject = ScopedHandle<HGDIOBJ, GdiObjectTraits>;
+
+struct DcTraits {
+  static HDC Invalid() { return nullptr; }
+  static bool IsValid(HDC d) { return d != nullptr; }
+  static void Close(HDC d) { DeleteDC(d); }
+};
+// A device context made with CreateDCW / CreateCompatibleDC.
+using ScopedCreatedDc = ScopedHandle<HDC, DcTraits>;
+
+// A COM interface pointer that is released when it goes out of scope.
+template <typename T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ~ComPtr() { Reset(); }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+
+  T* Get() const { return ptr_; }
+  T* operator->() const { return ptr_; }
+  explicit operator bool() const { return ptr_ != nullptr; }
+  void** ReceiveVoid() {
+    Reset();
+    return reinterpret_cast<void**>(&ptr_);
+  }
+  void Reset() {
+    if (ptr_) ptr_->Release();
+    ptr_ = nullptr;
+  }
+
+ private:
+  T* ptr_ = nullptr;
+};
+
+// CoInitialize for the lifetime of the object (single-threaded apartment).
+class ScopedComApartment {
+ public:
+  ScopedComApartment() : result_(CoInitialize(nullptr)) {}
+  ~ScopedComApartment() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  ScopedComApartment(const ScopedComApartment&) = delete;
+  ScopedComApartment& operator=(const ScopedComApartment&) = delete;
+
+ private:
+  HRESULT result_;
+};
+
+// Memory from LocalAlloc / CoTaskMemAlloc style allocators.
+struct CoTaskMemTraits {
+  static void* Invalid() { return nullptr; }
+  static bool IsValid(void* p) { return p != nullptr; }
+  static void Close(void* p) { CoTaskMemFree(p); }
+};
+using ScopedCoTaskMem = ScopedHandle<void*, CoTaskMemTraits>;
+
+}  // namespace lk

@@ -1,0 +1,50 @@
+# Sourced by scripts/run and scripts/test: a project-local Wine prefix and an X display.
+# shellcheck shell=bash
+
+# lk_wine_prefix DIR [fresh]: use (and with "fresh", recreate) the Wine prefix DIR.
+lk_wine_prefix() {
+  local dir=$1 fresh=${2:-}
+  export WINEPREFIX="$dir/prefix"
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  # The prefix's Desktop and Documents link into $HOME: keep them inside the prefix folder.
+  export HOME="$dir/home"
+  # Pins the ANSI code page (1252) that settings files are converted with.
+  export LANG=C.UTF-8 LC_ALL=C.UTF-8
+  if [ "$fresh" = fresh ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$dir"
+  fi
+  mkdir -p "$HOME"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot --init >/dev/null 2>&1 || true
+    wineserver -w
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  fi
+}
+
+# lk_start_display: use $DISPLAY when it is set, else start Xvfb on a free display.
+lk_start_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  local n
+  for n in $(seq 91 120); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    LK_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+  done
+  echo "could not start Xvfb" >&2
+  return 1
+}
+
+lk_stop_display() {
+  if [ -n "${LK_XVFB_PID:-}" ]; then kill "$LK_XVFB_PID" 2>/dev/null || true; fi
+}
+
+# A persistent wineserver, started with its output away from any caller's pipes.
+lk_start_wineserver() {
+  wineserver -p </dev/null >/dev/null 2>&1 || true
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}

@@ -1,0 +1,190 @@
+#include "support/test_support.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+
+namespace lktest {
+
+namespace {
+
+std::wstring UniqueName(const wchar_t* prefix) {
+  static LONG counter = 0;
+  wchar_t name[128];
+  swprintf(name, 128, L"%ls%lu_%lu_%ld", prefix, GetCurrentProcessId(), GetTickCount(),
+           InterlockedIncrement(&counter));
+  return name;
+}
+
+HKEY CreateKey(const std::wstring& path) {
+  HKEY key = nullptr;
+  RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                  nullptr);
+  return key;
+}
+
+}  // namespace
+
+ScratchRegistry::ScratchRegistry() : path_(L"Software\\LumenkastTests\\" + UniqueName(L"r")) {
+  machine_ = CreateKey(path_ + L"\\HKLM");
+  user_ = CreateKey(path_ + L"\\HKCU");
+  classes_ = CreateKey(path_ + L"\\HKLM\\SOFTWARE\\Classes");
+  // Keys an installed Windows always has, which the program opens but does not create.
+  HKEY k = nullptr;
+  RegCreateKeyW(machine_, L"SOFTWARE\\RegisteredApplications", &k);
+  if (k) RegCloseKey(k);
+  RegOverridePredefKey(HKEY_CLASSES_ROOT, classes_);
+  RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_);
+  RegOverridePredefKey(HKEY_CURRENT_USER, user_);
+}
+
+ScratchRegistry::~ScratchRegistry() {
+  RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+  RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+  RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+  RegCloseKey(classes_);
+  RegCloseKey(user_);
+  RegCloseKey(machine_);
+  RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
+}
+
+TempFolder::TempFolder() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  path_ = std::wstring(temp) + UniqueName(L"lktest_") + L"\\";
+  CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+CurrentDirectoryGuard::CurrentDirectoryGuard() { GetCurrentDirectoryW(MAX_PATH, saved_); }
+CurrentDirectoryGuard::~CurrentDirectoryGuard() { SetCurrentDirectoryW(saved_); }
+
+ScopedEnvironmentVariable::ScopedEnvironmentVariable(const wchar_t* name, const wchar_t* value)
+    : name_(name) {
+  wchar_t buffer[32767];
+  DWORD n = GetEnvironmentVariableW(name, buffer, 32767);
+  had_old_ = n > 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+  if (had_old_) old_.assign(buffer, n);
+  SetEnvironmentVariableW(name, value);
+}
+
+ScopedEnvironmentVariable::~ScopedEnvironmentVariable() {
+  SetEnvironmentVariableW(name_.c_str(), had_old_ ? old_.c_str() : nullptr);
+}
+
+void RemoveTree(const std::wstring& path) {
+  std::wstring folder = path;
+  if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring child = folder + L"\\" + name;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(child);
+      } else {
+        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(child.c_str());
+      }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+bool FileExists(const std::wstring& path) {
+  DWORD a = GetFileAttributesW(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::wstring& path) {
+  DWORD a = GetFileAttributesW(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+  std::string bytes;
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(f, buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(f);
+  return bytes;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(f);
+  return ok && written == bytes.size();
+}
+
+int RunProcess(const std::wstring& command_line, const std::wstring& directory,
+               DWORD timeout_ms) {
+  STARTUPINFOW si = {};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi = {};
+  std::wstring cmd = command_line;
+  if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      directory.empty() ? nullptr : directory.c_str(), &si, &pi)) {
+    return -1;
+  }
+  DWORD code = static_cast<DWORD>(-1);
+  if (WaitForSingleObject(pi.hProcess, timeout_ms) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(pi.hProcess, &code);
+  } else {
+    TerminateProcess(pi.hProcess, 99);
+  }
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return static_cast<int>(code);
+}
+
+bool ReadRegString(HKEY root, const std::wstring& key, const wchar_t* name,
+                   std::wstring* value) {
+  wchar_t buffer[2048];
+  DWORD type = 0, bytes = sizeof(buffer);
+  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, &type, buffer, &bytes) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  value->assign(buffer);
+  return true;
+}
+
+bool ReadRegDword(HKEY root, const std::wstring& key, const wchar_t* name, DWORD* value) {
+  DWORD bytes = sizeof(*value);
+  return RegGetValueW(root, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, value, &bytes) ==
+         ERROR_SUCCESS;
+}
+
+bool RegKeyExists(HKEY root, const std::wstring& key) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+  RegCloseKey(k);
+  return true;
+}
+
+void SetWineWindowsVersion(const wchar_t* version) {
+  HKEY key = nullptr;
+  if (RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\Wine", &key) != ERROR_SUCCESS) return;
+  RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                 static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+}
+
+std::string Narrow(const std::wstring& text) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string out(n > 0 ? n - 1 : 0, '\0');
+  if (n > 1) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], n, nullptr, nullptr);
+  return out;
+}
+
+}  // namespace lktest

@@ -1,0 +1,85 @@
+// Helpers for tests that run under Wine: scratch registry, scratch folders, processes.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace lktest {
+
+// Redirects HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER and HKEY_CLASSES_ROOT of this process
+// into a fresh scratch key for its lifetime, and removes the scratch key afterwards.
+class ScratchRegistry {
+ public:
+  ScratchRegistry();
+  ~ScratchRegistry();
+  ScratchRegistry(const ScratchRegistry&) = delete;
+  ScratchRegistry& operator=(const ScratchRegistry&) = delete;
+
+ private:
+  std::wstring path_;
+  HKEY machine_ = nullptr;
+  HKEY user_ = nullptr;
+  HKEY classes_ = nullptr;
+};
+
+// A new empty folder under the temporary folder, removed with everything in it.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  // The folder path, with a trailing backslash.
+  const std::wstring& Path() const { return path_; }
+  std::wstring operator/(const std::wstring& relative) const { return path_ + relative; }
+
+ private:
+  std::wstring path_;
+};
+
+// Restores the current directory when it goes out of scope.
+class CurrentDirectoryGuard {
+ public:
+  CurrentDirectoryGuard();
+  ~CurrentDirectoryGuard();
+
+ private:
+  wchar_t saved_[MAX_PATH] = {};
+};
+
+// Sets an environment variable for the lifetime of the object.
+class ScopedEnvironmentVariable {
+ public:
+  ScopedEnvironmentVariable(const wchar_t* name, const wchar_t* value);
+  ~ScopedEnvironmentVariable();
+
+ private:
+  std::wstring name_;
+  std::wstring old_;
+  bool had_old_ = false;
+};
+
+void RemoveTree(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+bool FolderExists(const std::wstring& path);
+std::string ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+
+// Starts a command line, waits up to timeout_ms and returns the exit code (-1 on failure).
+int RunProcess(const std::wstring& command_line, const std::wstring& directory = L"",
+               DWORD timeout_ms = 120000);
+
+// Registry value as text (REG_SZ) or number (REG_DWORD) from the real registry of the prefix.
+bool ReadRegString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value);
+bool ReadRegDword(HKEY root, const std::wstring& key, const wchar_t* name, DWORD* value);
+bool RegKeyExists(HKEY root, const std::wstring& key);
+
+// The Windows version Wine reports to processes started after this call ("win7", "win10").
+void SetWineWindowsVersion(const wchar_t* version);
+
+// Converts between UTF-16 and UTF-8 for messages.
+std::string Narrow(const std::wstring& text);
+
+}  // namespace lktest
