@@ -1,9 +1,31 @@
 // The setup program's application object.
 #pragma once
 
+#include <windows.h>
+
 #include "framework/win_app.h"
 
 class TheApp : public CWinApp {
  public:
-  BOOL InitInstance() override { return FALSE; }
+  // Hardens the library search, registers the common controls, then runs the wizard or,
+  // with "/silent", the unattended installation. Always FALSE: no message loop follows.
+  BOOL InitInstance() override;
+  int ExitInstance() override { return exitCode; }
+
+  // The unattended installation; returns the process exit code (0 installed,
+  // 1 failed, 2 refused because the viewer runs).
+  int RunUnattended();
+  // The wizard; returns the process exit code (always 0).
+  int RunWizard();
+
+  // Scratch font description used while the heading font is made.
+  LOGFONTW headingFontDescription = {};
+
+ private:
+  int exitCode = 0;
 };
+
+// Process exit codes of the unattended mode.
+constexpr int kExitInstalled = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitViewerRunning = 2;

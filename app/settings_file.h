@@ -1,0 +1,27 @@
+// The viewer's settings file lk_main64.ini: location, language, toolbar skin, UTF-16 form.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdio>
+
+// Writes the settings keys and returns the settings file's path in settingsFile (MAX_PATH).
+void PrepareSettingsFile(const wchar_t* targetFolder, const wchar_t* settingsFolder,
+                         wchar_t (&settingsFile)[MAX_PATH]);
+
+// Replaces each %NAME% reference by the variable's value (nothing when undefined).
+void ExpandVariableReferences(const wchar_t* text, wchar_t (&expanded)[MAX_PATH]);
+
+struct ToolbarSkin {
+  const wchar_t* skin;  // file name in the Toolbars folder
+  const wchar_t* size;  // pixel size as text
+};
+
+// The skin that suits a screen of the given full-screen client height and scale (percent).
+ToolbarSkin ChooseToolbarSkinFor(int screenHeight, int scale);
+// The skin that suits the current display.
+ToolbarSkin ChooseToolbarSkin();
+
+// Rewrites the settings file as UTF-16 with the header; file is the settings file opened
+// for binary reading, and is closed here. A file already in UTF-16 is left alone.
+bool ConvertSettingsToUnicode(const wchar_t* settingsFile, FILE* file);

@@ -1,0 +1,180 @@
+#include "app/target_folder.h"
+
+#include <shlobj.h>
+
+#include <cwchar>
+#include <cwctype>
+
+#include "app/string_table.h"
+#include "framework/scoped_handles.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr wchar_t kFallbackFolder[] = L"C:\\Lumenkast\\";
+constexpr wchar_t kProgramFilesKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion";
+constexpr wchar_t kOpenCommandKey[] = L"SOFTWARE\\Classes\\Lumenkast\\shell\\open\\command";
+constexpr wchar_t kProductFolder[] = L"Lumenkast";
+constexpr wchar_t kViewerExe[] = L"lk_main64.exe";
+
+void AppendBackslashIfMissing(wchar_t* path, size_t max_length) {
+  size_t length = wcslen(path);
+  if (length <= max_length && (length == 0 || path[length - 1] != L'\\')) {
+    path[length] = L'\\';
+    path[length + 1] = L'\0';
+  }
+}
+
+// Reads a string value of HKLM\key into a MAX_PATH buffer (size given in bytes).
+bool ReadMachineString(const wchar_t* key_path, const wchar_t* name, wchar_t (&value)[MAX_PATH]) {
+  lk::RegistryKey key;
+  if (key.Open(HKEY_LOCAL_MACHINE, key_path, KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
+  DWORD bytes = sizeof(value) - sizeof(wchar_t);
+  DWORD type = 0;
+  LONG status = RegQueryValueExW(key.Get(), name, nullptr, &type,
+                                 reinterpret_cast<BYTE*>(value), &bytes);
+  value[bytes / sizeof(wchar_t)] = L'\0';
+  return status == ERROR_SUCCESS;
+}
+
+bool EnterAndRestore(const wchar_t* path) {
+  wchar_t saved[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, saved);
+  if (!SetCurrentDirectoryW(path)) return false;
+  SetCurrentDirectoryW(saved);
+  return true;
+}
+
+int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM, LPARAM data) {
+  if (message == BFFM_INITIALIZED) {
+    wchar_t start[MAX_PATH] = {};
+    wcsncpy(start, reinterpret_cast<const wchar_t*>(data), MAX_PATH - 1);
+    size_t length = wcslen(start);
+    if (length > 3 && start[length - 1] == L'\\') start[length - 1] = L'\0';
+    SendMessageW(window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(start));
+  }
+  return 0;
+}
+
+}  // namespace
+
+void GetDefaultInstallFolder(wchar_t (&folder)[MAX_PATH]) {
+  wcscpy(folder, kFallbackFolder);
+  wchar_t program_files[MAX_PATH] = {};
+  if (!ReadMachineString(kProgramFilesKey, L"ProgramFilesDir", program_files)) return;
+  AppendBackslashIfMissing(program_files, MAX_PATH - 2);
+  if (wcslen(program_files) + wcslen(kProductFolder) >= MAX_PATH) return;
+  wcscat(program_files, kProductFolder);
+  wcscpy(folder, program_files);
+}
+
+bool GetPreviousInstallFolder(wchar_t (&folder)[MAX_PATH]) {
+  folder[0] = L'\0';
+  wchar_t command[MAX_PATH] = {};
+  if (!ReadMachineString(kOpenCommandKey, nullptr, command)) return false;
+  if (command[0] == L'\0' || !wcsstr(command, kViewerExe)) return false;
+
+  // The command starts with a quote: take the path up to the closing one.
+  wchar_t exe_path[MAX_PATH] = {};
+  const wchar_t* start = command + 1;
+  const wchar_t* end = wcschr(start, L'"');
+  size_t length = end ? static_cast<size_t>(end - start) : wcslen(start);
+  wcsncpy(exe_path, start, length);
+
+  wchar_t drive[_MAX_DRIVE] = {}, directory[_MAX_DIR] = {};
+  _wsplitpath(exe_path, drive, directory, nullptr, nullptr);
+  _snwprintf(folder, MAX_PATH - 1, L"%ls%ls", drive, directory);
+  folder[MAX_PATH - 1] = L'\0';
+  AppendBackslashIfMissing(folder, MAX_PATH - 2);
+  return true;
+}
+
+void GetProposedInstallFolder(wchar_t (&folder)[MAX_PATH]) {
+  if (!GetPreviousInstallFolder(folder)) GetDefaultInstallFolder(folder);
+}
+
+void TrimSpaces(wchar_t* text) {
+  size_t length = wcslen(text);
+  if (length == 0) return;
+  while (length > 0 && text[length - 1] == L' ') text[--length] = L'\0';
+  if (text[0] == L' ' && length < MAX_PATH) {
+    size_t skip = wcsspn(text, L" ");
+    wmemmove(text, text + skip, length - skip + 1);
+  }
+}
+
+int CreateFolderTree(wchar_t* path) {
+  TrimSpaces(path);
+  if (path[0] == L'\0') return 0;
+  AppendBackslashIfMissing(path, MAX_PATH - 2);
+  if (EnterAndRestore(path)) return 1;
+
+  // Rebuild the path one component at a time, creating each folder on the way.
+  wchar_t built[MAX_PATH + 1] = {};
+  size_t scan = 0;
+  if (wcslen(path) > 1 && path[0] == L'\\' && path[1] == L'\\') {
+    wcscpy(built, L"\\\\");
+    scan = 2;
+  }
+  for (; path[scan] != L'\0' && scan < MAX_PATH; ++scan) {
+    if (path[scan] != L'\\') {
+      size_t length = wcslen(built);
+      if (length < MAX_PATH - 1) {
+        built[length] = path[scan];
+        built[length + 1] = L'\0';
+      }
+      continue;
+    }
+    TrimSpaces(built);
+    CreateDirectoryW(built, nullptr);
+    AppendBackslashIfMissing(built, MAX_PATH - 2);
+  }
+  wcsncpy(path, built, MAX_PATH - 1);
+  path[MAX_PATH - 1] = L'\0';
+  AppendBackslashIfMissing(path, MAX_PATH - 2);
+  return EnterAndRestore(path) ? 1 : 0;
+}
+
+bool BrowseForTargetFolder(HWND owner, wchar_t* folder) {
+  std::wstring title = LoadResString(IDS_BROWSE_TITLE);
+  wchar_t display_name[MAX_PATH] = {};
+  BROWSEINFOW info = {};
+  info.hwndOwner = owner;
+  info.pszDisplayName = display_name;
+  info.lpszTitle = title.c_str();
+  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  info.lpfn = BrowseCallback;
+  info.lParam = reinterpret_cast<LPARAM>(folder);
+
+  lk::ScopedCoTaskMem item(SHBrowseForFolderW(&info));
+  if (!item) return false;
+  wchar_t chosen[MAX_PATH] = {};
+  if (!SHGetPathFromIDListW(static_cast<PCIDLIST_ABSOLUTE>(item.Get()), chosen)) return false;
+  wcscpy(folder, chosen);
+  AppendBackslashIfMissing(folder, MAX_PATH - 2);
+  return true;
+}
+
+void AppendProductFolderIfMissing(wchar_t* folder) {
+  AppendBackslashIfMissing(folder, MAX_PATH - 2);
+  size_t length = wcslen(folder);
+  // The backslash before the last one, searched from the second-to-last character.
+  long before_last = -1;
+  for (long i = static_cast<long>(length) - 2; i >= 0; --i) {
+    if (folder[i] == L'\\') {
+      before_last = i;
+      break;
+    }
+  }
+  bool append = before_last > 0 ? _wcsicmp(folder + before_last, L"\\lumenkast\\") != 0
+                                 : length == 3;
+  if (append && length + wcslen(L"Lumenkast\\") < MAX_PATH) wcscat(folder, L"Lumenkast\\");
+}
+
+void ApplyBrowsedFolder(HWND page) {
+  wchar_t folder[MAX_PATH] = {};
+  GetDlgItemTextW(page, IDC_FOLDER_EDIT, folder, MAX_PATH);
+  if (!BrowseForTargetFolder(GetActiveWindow(), folder)) return;
+  AppendProductFolderIfMissing(folder);
+  SetDlgItemTextW(page, IDC_FOLDER_EDIT, folder);
+}

@@ -1,0 +1,33 @@
+// The folder the viewer is installed into: proposal, tidying and creation.
+#pragma once
+
+#include <windows.h>
+
+// "Program Files"\Lumenkast (no trailing backslash), or C:\Lumenkast\ as fallback.
+void GetDefaultInstallFolder(wchar_t (&folder)[MAX_PATH]);
+
+// The folder of an earlier installation, from the viewer's registered open command.
+// False (and an empty folder) when none is registered.
+bool GetPreviousInstallFolder(wchar_t (&folder)[MAX_PATH]);
+
+// The proposal: the earlier installation's folder, else the default folder.
+void GetProposedInstallFolder(wchar_t (&folder)[MAX_PATH]);
+
+// Removes trailing spaces, then leading spaces (space character only), in place.
+void TrimSpaces(wchar_t* text);
+
+// Normalises the path in place (spaces trimmed, trailing backslash) and creates every
+// missing folder of it. path is a buffer of MAX_PATH characters. 1 when the folder
+// exists and can be entered afterwards, 0 otherwise. The current directory is kept.
+int CreateFolderTree(wchar_t* path);
+
+// Folder browser titled with string 8, opened at folder; on OK writes the chosen
+// file-system folder (with trailing backslash) into folder (MAX_PATH) and returns true.
+bool BrowseForTargetFolder(HWND owner, wchar_t* folder);
+
+// Browse button of the options page: browses from the folder field 1000 and writes the
+// chosen folder, with "Lumenkast\" appended where the rule asks for it, back into it.
+void ApplyBrowsedFolder(HWND page);
+
+// The folder text the browse rule makes of a chosen folder (exposed for tests).
+void AppendProductFolderIfMissing(wchar_t* folder);
