@@ -37,7 +37,8 @@ int MakeDirectoryPath(const wchar_t* path) {
     if (*p && !IsSeparator(*p)) continue;
     const wchar_t kept = *p;
     *p = L'\0';
-    const bool missingParent = !CreateDirectoryW(folder, nullptr) && IsMissingParent(GetLastError());
+    const bool missingParent =
+        !CreateDirectoryW(folder, nullptr) && IsMissingParent(GetLastError());
     *p = kept;
     if (missingParent) return 0;
     if (!kept) return 1;

@@ -4,8 +4,9 @@
 #include "payload/entry_walk.h"
 #include "payload/temporary_archive.h"
 #include "res/resource.h"
-// iowin32.h needs the declarations of unzip.h (ioapi.h) before it.
 #include "unzip.h"
+
+// iowin32.h needs the declarations of unzip.h (ioapi.h) before it.
 #include "iowin32.h"
 
 namespace {

@@ -40,8 +40,8 @@ std::string Deflate(const std::string& data) {
 }
 
 // The fields local header and central directory share, from "version needed" on.
-void PutCommonFields(std::string* out, uint16_t method, uint32_t crc, size_t packed,
-                     size_t size, size_t nameLength) {
+void PutCommonFields(std::string* out, uint16_t method, uint32_t crc, size_t packed, size_t size,
+                     size_t nameLength) {
   Put16(out, kVersion);
   Put16(out, 0);  // flags
   Put16(out, method);
@@ -86,9 +86,11 @@ std::string TestZipWriter::Bytes() const {
   for (const Entry& e : entries_) {
     const uint16_t method = e.folder ? kStored : kDeflated;
     // 0xFF starts a final block of the reserved type 3, which inflate rejects.
-    const std::string packed = e.folder ? "" : e.brokenData ? std::string(8, '\xFF') : Deflate(e.data);
-    uint32_t crc = crc32(0, reinterpret_cast<const Bytef*>(e.data.data()),
-                         static_cast<uInt>(e.data.size()));
+    const std::string packed = e.folder       ? ""
+                               : e.brokenData ? std::string(8, '\xFF')
+                                              : Deflate(e.data);
+    uint32_t crc =
+        crc32(0, reinterpret_cast<const Bytef*>(e.data.data()), static_cast<uInt>(e.data.size()));
     if (e.wrongCrc) crc ^= 0x5A5A5A5A;
     const uint32_t offset = static_cast<uint32_t>(archive.size());
 

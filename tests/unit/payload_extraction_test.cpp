@@ -145,9 +145,11 @@ constexpr PayloadFile kPayloadFiles[] = {
     {L"Toolbars\\Marlow_16.txt", nullptr},
     {L"Toolbars\\Kelstrom_24.png", L"generated\\images\\toolbars\\Kelstrom_24.png"},
     {L"Toolbars\\Kelstrom_24.txt", nullptr},
-    {L"Toolbars\\gnome-colors-wise_32.png", L"generated\\images\\toolbars\\gnome-colors-wise_32.png"},
+    {L"Toolbars\\gnome-colors-wise_32.png",
+     L"generated\\images\\toolbars\\gnome-colors-wise_32.png"},
     {L"Toolbars\\gnome-colors-wise_32.txt", nullptr},
-    {L"Toolbars\\gnome-colors-human_48.png", L"generated\\images\\toolbars\\gnome-colors-human_48.png"},
+    {L"Toolbars\\gnome-colors-human_48.png",
+     L"generated\\images\\toolbars\\gnome-colors-human_48.png"},
     {L"Toolbars\\gnome-colors-human_48.txt", nullptr},
 };
 constexpr const wchar_t* kPayloadFolders[] = {L"Languages\\", L"Plugins\\", L"Help\\", L"Html\\",
@@ -158,7 +160,8 @@ std::wstring SourceOf(const PayloadFile& file) {
   return std::wstring(LK_SOURCE_DIR) + L"\\payload\\standins\\tree\\" + file.path;
 }
 
-const std::wstring kBuiltIconLibrary = std::wstring(LK_BUILD_DIR) + L"\\payload\\standins\\Icons.dll";
+const std::wstring kBuiltIconLibrary =
+    std::wstring(LK_BUILD_DIR) + L"\\payload\\standins\\Icons.dll";
 
 TEST_F(PayloadExtraction, UnpacksTheEmbeddedPayloadWithTheArchiveTimes) {
   ASSERT_EQ(ExtractPayload(target_.c_str(), 0), 0);
@@ -190,7 +193,8 @@ TEST_F(PayloadExtraction, KeepsOrReplacesTheInstalledIconLibrary) {
   const std::string shippedBytes = ReadFileBytes(kBuiltIconLibrary);
   ASSERT_FALSE(shippedBytes.empty());
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "keep " << c.keepIconLibrary << " installed " << c.installed);
+    SCOPED_TRACE(testing::Message()
+                 << "keep " << c.keepIconLibrary << " installed " << c.installed);
     lktest::TempFolder folder;
     const std::wstring icons = folder / L"Plugins\\Icons.dll";
     if (c.installed) {
@@ -228,8 +232,9 @@ TEST_F(PayloadExtraction, IconLibraryRuleMatchesAnyCaseAnywhereInTheName) {
   };
   const Case cases[] = {
       {1, {L"Plugins\\", L"Plugins\\Other.dll"}},
-      {2, {L"Plugins\\", L"Plugins\\ICONS.DLL", L"Plugins\\old_icons.dll.bak", L"MyIcons.dll\\",
-           L"MyIcons.dll\\readme.txt", L"Plugins\\Other.dll"}},
+      {2,
+       {L"Plugins\\", L"Plugins\\ICONS.DLL", L"Plugins\\old_icons.dll.bak", L"MyIcons.dll\\",
+        L"MyIcons.dll\\readme.txt", L"Plugins\\Other.dll"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.keepIconLibrary);
@@ -253,7 +258,8 @@ TEST_F(PayloadExtraction, ArchiveWithoutEntriesCreatesNothing) {
   for (const Case& c : {Case{"", -1}, Case{"stub", 0}}) {
     SCOPED_TRACE(c.leading);
     EXPECT_EQ(Extract(TestZipWriter().WithLeadingBytes(c.leading)), c.expected);
-    EXPECT_TRUE(ListTree(scratch_.Path()) == Tree{L"target\\"}) << Describe(ListTree(scratch_.Path()));
+    EXPECT_TRUE(ListTree(scratch_.Path()) == Tree{L"target\\"})
+        << Describe(ListTree(scratch_.Path()));
   }
 }
 
@@ -267,9 +273,9 @@ TEST_F(PayloadExtraction, FilesLandInTheirFoldersWhateverTheFolderEntries) {
 
   EXPECT_EQ(Extract(zip), 0);
 
-  EXPECT_EQ(ListTree(target_), (Tree{L"Deep\\", L"Deep\\er\\", L"Deep\\er\\x.txt", L"Late\\",
-                                     L"Late\\y.txt", L"Late\\z.txt", L"Win\\", L"Win\\style\\",
-                                     L"Win\\style\\w.txt"}))
+  EXPECT_EQ(ListTree(target_),
+            (Tree{L"Deep\\", L"Deep\\er\\", L"Deep\\er\\x.txt", L"Late\\", L"Late\\y.txt",
+                  L"Late\\z.txt", L"Win\\", L"Win\\style\\", L"Win\\style\\w.txt"}))
       << Describe(ListTree(target_));
   EXPECT_EQ(ReadFileBytes(target_ + L"Deep\\er\\x.txt"), "no folder entries");
   EXPECT_EQ(ReadFileBytes(target_ + L"Late\\y.txt"), "before its folder entry");
@@ -326,8 +332,8 @@ TEST_F(PayloadExtraction, ExistingFileThatCannotBeReplacedIsPassedOver) {
 TEST_F(PayloadExtraction, DamagedEntryEndsTheWalk) {
   struct Case {
     const char* what;
-    bool wrongCrc;         // else the data does not inflate
-    bool expectComplete;   // the damaged file holds all its data and the archive's time
+    bool wrongCrc;        // else the data does not inflate
+    bool expectComplete;  // the damaged file holds all its data and the archive's time
   };
   const Case cases[] = {{"CRC-32 mismatch", true, true}, {"inflate error", false, false}};
   const std::string data(100000, 'x');
@@ -380,7 +386,10 @@ TEST_F(PayloadExtraction, HostileNamesAreLeftOutAndReported) {
   for (const char* name : kHostileNames) {
     SCOPED_TRACE(name);
     TestZipWriter zip;
-    zip.File("good.txt", "benign").Folder("Sub/").File(name, "hostile").File("Sub/later.txt", "benign too");
+    zip.File("good.txt", "benign")
+        .Folder("Sub/")
+        .File(name, "hostile")
+        .File("Sub/later.txt", "benign too");
 
     EXPECT_EQ(Extract(zip), -1);
     SetCurrentDirectoryW(scratch_.Path().c_str());
@@ -497,14 +506,15 @@ TEST_F(PayloadExtraction, SetFileTimeFromDosSetsCreationAndLastWriteOnly) {
   FILETIME accessed;
   SystemTimeToFileTime(&accessedAt, &accessed);
   {
-    lk::ScopedFileHandle h(CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                                       OPEN_EXISTING, 0, nullptr));
+    lk::ScopedFileHandle h(
+        CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(SetFileTime(h.Get(), nullptr, &accessed, nullptr));
   }
 
   SetFileTimeFromDos(file.c_str(), lktest::kTestEntryTime);
 
   const WIN32_FILE_ATTRIBUTE_DATA after = Attributes(file);
+  // Wine reports the last-write time as creation time; Windows shows the creation stamp.
   EXPECT_EQ(LocalText(after.ftCreationTime), kArchiveTime);
   EXPECT_EQ(LocalText(after.ftLastWriteTime), kArchiveTime);
   EXPECT_TRUE(SameTime(after.ftLastAccessTime, accessed));
