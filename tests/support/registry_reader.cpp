@@ -64,8 +64,8 @@ std::vector<std::wstring> RegValueNames(HKEY root, const std::wstring& key) {
                     value.data.size() / sizeof(wchar_t));
   const size_t expectedBytes = (expected.size() + 1) * sizeof(wchar_t);
   if (value.data.size() != expectedBytes || text.back() != L'\0') {
-    return ::testing::AssertionFailure() << where << " is " << value.data.size()
-                                         << " bytes long, expected " << expectedBytes;
+    return ::testing::AssertionFailure()
+           << where << " is " << value.data.size() << " bytes long, expected " << expectedBytes;
   }
   text.pop_back();
   if (text != expected) {

@@ -1,9 +1,8 @@
 // Checks of single registry values: type, byte length and data together.
 #pragma once
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -23,7 +22,8 @@ RegValue QueryRegValue(HKEY root, const std::wstring& key, const wchar_t* name);
 std::vector<std::wstring> RegValueNames(HKEY root, const std::wstring& key);
 
 // Success when the value is REG_SZ, holds expected and is exactly its length plus the
-// terminating zero long.
+// terminating zero long. (Wine stores a string written without its terminating zero with
+// one added, so under Wine only a length counted too long shows.)
 ::testing::AssertionResult RegStringIs(HKEY root, const std::wstring& key, const wchar_t* name,
                                        const std::wstring& expected);
 
