@@ -1,8 +1,8 @@
 #include "support/shell_link_reader.h"
 
+#include <windows.h>
 #include <shlobj.h>
 #include <shobjidl.h>
-#include <windows.h>
 
 #include "framework/scoped_handles.h"
 

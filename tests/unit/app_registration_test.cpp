@@ -1,8 +1,9 @@
 #include "integration/app_registration.h"
 
 #include <gtest/gtest.h>
-#include <shlobj.h>
+
 #include <windows.h>
+#include <shlobj.h>
 
 #include <string>
 

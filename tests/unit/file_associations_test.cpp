@@ -1,6 +1,7 @@
 #include "integration/file_associations.h"
 
 #include <gtest/gtest.h>
+
 #include <windows.h>
 
 #include <algorithm>
