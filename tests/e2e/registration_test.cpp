@@ -48,7 +48,13 @@ std::wstring RowIcon(int row, const std::wstring& viewer) {
 
 class Registration : public testing::Test {
  protected:
-  void SetUp() override { Clean(); }
+  void SetUp() override {
+    Clean();
+    // Every Windows has the list of registered applications; a new Wine prefix has not.
+    HKEY key = nullptr;
+    RegCreateKeyW(HKLM, L"SOFTWARE\\RegisteredApplications", &key);
+    if (key) RegCloseKey(key);
+  }
   void TearDown() override { Clean(); }
   void Clean() {
     lktest::CloseViewerWindows();
