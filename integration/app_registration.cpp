@@ -65,8 +65,8 @@ void CreateDesktopShortcuts(const RegistrationPaths& paths, int desktop, int thu
                           nullptr, 0, allUsers);
   }
   if (thumbnails) {
-    CreateDesktopShortcut(viewer, L"Lumenkast 64 Thumbnails.lnk", viewer,
-                          L"Lumenkast - Thumbnails", L"/thumbs", 7, allUsers);
+    CreateDesktopShortcut(viewer, L"Lumenkast 64 Thumbnails.lnk", viewer, L"Lumenkast - Thumbnails",
+                          L"/thumbs", 7, allUsers);
   }
 }
 
@@ -100,8 +100,8 @@ void WriteUninstallEntry(const RegistrationPaths& paths) {
   lk::RegistryKey key;
   if (key.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return;
   const std::wstring version = VersionText();
-  key.SetString(L"DisplayName", (std::wstring(lk::kProductName) + L" " + version +
-                                 L" (64-bit)").c_str());
+  key.SetString(L"DisplayName",
+                (std::wstring(lk::kProductName) + L" " + version + L" (64-bit)").c_str());
   key.SetString(L"UninstallString", Quoted(paths.folder + lk::kUninstallerExe).c_str());
   key.SetString(L"Publisher", lk::kPublisher);
   key.SetString(L"InstallLocation", paths.folder.c_str());
@@ -141,9 +141,9 @@ void WriteCapabilities() {
 
 }  // namespace
 
-int RegisterApplication(int associateFormats, const wchar_t* installationFolder,
-                        int startMenuGroup, int desktopShortcut, int thumbnailsShortcut,
-                        int allUsers, const int32_t* selection) {
+int RegisterApplication(int associateFormats, const wchar_t* installationFolder, int startMenuGroup,
+                        int desktopShortcut, int thumbnailsShortcut, int allUsers,
+                        const int32_t* selection) {
   RegistrationPaths paths;
   paths.folder = InstallationFolder(installationFolder);
   if (startMenuGroup) CreateProgramGroup(paths.folder.c_str(), allUsers);

@@ -2,7 +2,6 @@
 
 #include <shlobj.h>
 
-#include <cwchar>
 #include <string>
 
 #include "app/os_version.h"
@@ -45,10 +44,12 @@ std::wstring IdentifierDescription(const wchar_t* typeKey) {
   return std::wstring(lk::kProductName) + L" " + upper + L" File";
 }
 
-void AddCapability(const wchar_t* typeKey, const std::wstring& identifier) {
+// The capability value of the type key; skipped when the list cannot be opened.
+LONG AddCapability(const wchar_t* typeKey, const std::wstring& identifier) {
   lk::RegistryKey key;
-  if (key.Open(HKEY_LOCAL_MACHINE, kFileAssociationsKey, KEY_SET_VALUE) != ERROR_SUCCESS) return;
-  key.SetString((std::wstring(L".") + typeKey).c_str(), identifier.c_str());
+  LONG status = key.Open(HKEY_LOCAL_MACHINE, kFileAssociationsKey, KEY_SET_VALUE);
+  if (status != ERROR_SUCCESS) return status;
+  return key.SetString((std::wstring(L".") + typeKey).c_str(), identifier.c_str());
 }
 
 // The current user's explorer choice of extension, deleted and written anew.
@@ -82,16 +83,13 @@ LONG AssociateExtension(const wchar_t* extension, const wchar_t* typeKey,
                         const wchar_t* openCommand, const wchar_t* iconString, int32_t chosen) {
   const std::wstring identifier = ProgrammaticIdentifier(typeKey);
   const std::wstring identifierKey = kClassesKey + identifier;
-  LONG status = ERROR_SUCCESS;
   if (chosen) {
-    status = SetDefaultValue(HKEY_LOCAL_MACHINE, kClassesKey + std::wstring(L".") + extension,
-                             identifier);
+    SetDefaultValue(HKEY_LOCAL_MACHINE, kClassesKey + std::wstring(L".") + extension, identifier);
   }
-  status = SetDefaultValue(HKEY_LOCAL_MACHINE, identifierKey, IdentifierDescription(typeKey));
-  status = SetDefaultValue(HKEY_LOCAL_MACHINE, identifierKey + L"\\shell\\open\\command",
-                           openCommand);
-  status = SetDefaultValue(HKEY_LOCAL_MACHINE, identifierKey + L"\\DefaultIcon", iconString);
-  AddCapability(typeKey, identifier);
+  SetDefaultValue(HKEY_LOCAL_MACHINE, identifierKey, IdentifierDescription(typeKey));
+  SetDefaultValue(HKEY_LOCAL_MACHINE, identifierKey + L"\\shell\\open\\command", openCommand);
+  SetDefaultValue(HKEY_LOCAL_MACHINE, identifierKey + L"\\DefaultIcon", iconString);
+  const LONG status = AddCapability(typeKey, identifier);
   if (!chosen) return status;
   return SetExplorerChoice(extension, identifier);
 }

@@ -33,9 +33,8 @@ constexpr DocumentLink kDocumentLinks[] = {
 };
 
 // Saves one shell link; optional properties may be null. 1 when saved.
-int SaveShortcut(const std::wstring& linkPath, const wchar_t* targetPath,
-                 const wchar_t* arguments, const wchar_t* iconFile, int iconIndex,
-                 const wchar_t* description) {
+int SaveShortcut(const std::wstring& linkPath, const wchar_t* targetPath, const wchar_t* arguments,
+                 const wchar_t* iconFile, int iconIndex, const wchar_t* description) {
   lk::ScopedComApartment apartment;
   lk::ComPtr<IShellLinkW> link;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
@@ -76,8 +75,7 @@ int CreateDesktopShortcut(const wchar_t* targetPath, const wchar_t* fileName,
                           const wchar_t* arguments, int iconIndex, int allUsers) {
   const std::wstring desktop =
       SpecialFolder(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP);
-  return SaveShortcut(desktop + fileName, targetPath, arguments, iconFile, iconIndex,
-                      description);
+  return SaveShortcut(desktop + fileName, targetPath, arguments, iconFile, iconIndex, description);
 }
 
 int CreateShortcutIn(const wchar_t* folder, const wchar_t* fileName, const wchar_t* targetPath,
@@ -108,8 +106,8 @@ int CreateProgramGroup(const wchar_t* installationFolder, int allUsers) {
                             viewer.c_str(), 7);
   if (!IsOsVersionAtLeast(6, 2)) {
     const std::wstring uninstaller = std::wstring(installationFolder) + lk::kUninstallerExe;
-    result = CreateShortcutIn(group, L"Lumenkast deinstallieren.lnk", uninstaller.c_str(),
-                              nullptr, nullptr, 0);
+    result = CreateShortcutIn(group, L"Lumenkast deinstallieren.lnk", uninstaller.c_str(), nullptr,
+                              nullptr, 0);
   }
   for (const DocumentLink& link : kDocumentLinks) {
     const std::wstring target = std::wstring(installationFolder) + link.relativeTarget;

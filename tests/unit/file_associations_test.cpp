@@ -73,7 +73,7 @@ TEST_F(Associations, UnchosenExtensionIsFiledButKeepsItsOwner) {
   lktest::WriteRegString(HKCU, ExplorerChoice(L"mpe"), L"Progid", L"Other.mpe");
 
   const std::wstring icon = std::wstring(kViewer) + L",9";
-  AssociateExtension(L"mpe", L"mpe", kOpenCommand, icon.c_str(), 0);
+  EXPECT_EQ(ERROR_SUCCESS, AssociateExtension(L"mpe", L"mpe", kOpenCommand, icon.c_str(), 0));
 
   ExpectIdentifier(L"mpe", L"Lumenkast MPE File", icon);
   EXPECT_TRUE(RegStringIs(HKLM, Classes(L".mpe"), nullptr, L"Other.mpe"));
@@ -82,9 +82,11 @@ TEST_F(Associations, UnchosenExtensionIsFiledButKeepsItsOwner) {
 
 TEST_F(Associations, MissingCapabilityListIsSkippedNotCreated) {
   ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyW(HKLM, kCapabilities));
-  AssociateExtension(L"png", L"png", kOpenCommand, L"%1", 1);
+  EXPECT_EQ(ERROR_SUCCESS, AssociateExtension(L"png", L"png", kOpenCommand, L"%1", 1));
   EXPECT_FALSE(RegKeyExists(HKLM, kCapabilities));
   EXPECT_TRUE(RegStringIs(HKLM, Classes(L".png"), nullptr, L"Lumenkast.png"));
+  // Unchosen, the missing list is the last thing it met.
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, AssociateExtension(L"jpg", L"jpg", kOpenCommand, L"%1", 0));
   EXPECT_TRUE(RegStringIs(HKLM, Classes(L"Lumenkast.png\\DefaultIcon"), nullptr, L"%1"));
   EXPECT_TRUE(RegStringIs(HKCU, ExplorerChoice(L"png"), L"Progid", L"Lumenkast.png"));
 }

@@ -196,4 +196,13 @@ TEST_F(ProgramGroup, ReplacesTheLinksOf444And442Only) {
   EXPECT_TRUE(FileExists(group + L"Lumenkast 64 4.50.lnk"));
 }
 
+TEST_F(ProgramGroup, BlockedGroupFolderSavesNoLinkAnywhere) {
+  // A file where the group folder belongs.
+  const std::wstring blocker = folders_.UserPrograms() + L"Lumenkast";
+  ASSERT_TRUE(lktest::WriteFileBytes(blocker, "Datei"));
+  EXPECT_EQ(0, CreateProgramGroup(kInstall, 0));
+  EXPECT_EQ("Datei", lktest::ReadFileBytes(blocker));
+  EXPECT_EQ(1u, CountFiles(folders_.UserPrograms()));
+}
+
 }  // namespace
