@@ -56,6 +56,12 @@ int UnpackArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int k
   fill_win32_filefunc64W(&fileFunctions);
   ScopedArchive archive(unzOpen2_64(archivePath, &fileFunctions));
   if (!archive) return -1;
+  wchar_t startDirectory[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, startDirectory);
   if (!targetFolder || !SetCurrentDirectoryW(targetFolder)) return -1;
-  return ExtractEntries(archive.Get(), keepIconLibrary);
+  const int result = ExtractEntries(archive.Get(), keepIconLibrary);
+  // Only a complete unpacking leaves the target as current directory; after a failure the
+  // caller reports it, and an unattended run's log belongs where the run was started.
+  if (result != 0) SetCurrentDirectoryW(startDirectory);
+  return result;
 }

@@ -314,10 +314,13 @@ TEST_F(PayloadExtraction, ExistingFileThatCannotBeReplacedIsPassedOver) {
     zip.File("a.txt", "first").File("kept.txt", "from the archive").File("b.txt", "last");
     const std::string bytes = zip.Bytes();
 
+    SetCurrentDirectoryW(scratch_.Path().c_str());
     EXPECT_EQ(ExtractArchiveData(bytes.data(), static_cast<DWORD>(bytes.size()),
                                  folder.Path().c_str(), 0),
               -1);
-    SetCurrentDirectoryW(scratch_.Path().c_str());
+    // A failed unpacking leaves the current directory where it was.
+    EXPECT_EQ(_wcsicmp(CurrentDirectory().c_str(), WithoutTrailingBackslash(scratch_.Path()).c_str()), 0)
+        << lktest::Narrow(CurrentDirectory());
     lock.Reset();
 
     EXPECT_EQ(ReadFileBytes(kept), "installed before");
