@@ -101,16 +101,14 @@ long FileSize(const wchar_t* path) {
   return size;
 }
 
-// A failure: message box in the wizard, install log entry when unattended.
-void ReportFailure(int unattended, UINT textId, const wchar_t* first, const wchar_t* second) {
-  std::wstring caption = LoadResString(IDS_CAPTION);
-  std::wstring text = LoadResString(textId);
-  if (!unattended) {
-    MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_ICONERROR);
+// A failure: a message box with the text in the wizard, the log entry when unattended.
+void ReportFailure(int unattended, const std::wstring& text, const std::wstring& logEntry) {
+  if (unattended) {
+    AppendInstallLog(logEntry.c_str());
     return;
   }
-  std::wstring entry = std::wstring(first) + L": " + second;
-  AppendInstallLog(entry.c_str());
+  std::wstring caption = LoadResString(IDS_CAPTION);
+  MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_ICONERROR);
 }
 
 bool ConfirmAssociations() {
@@ -146,12 +144,12 @@ int RunInstallation(const wchar_t* targetFolder, int startMenuGroup, int desktop
   wcsncpy(working, targetFolder, MAX_PATH - 1);
   if (working[0] == L'\0') {
     std::wstring text = LoadResString(IDS_INVALID_FOLDER);
-    ReportFailure(unattended, IDS_INVALID_FOLDER, text.c_str(), working);
+    ReportFailure(unattended, text, text + L": " + working);
     return 0;
   }
   if (!CreateFolderTree(working)) {
     std::wstring text = LoadResString(IDS_CANNOT_CREATE_FOLDER);
-    ReportFailure(unattended, IDS_CANNOT_CREATE_FOLDER, text.c_str(), working);
+    ReportFailure(unattended, text, text + L": " + working);
     return 0;
   }
 
@@ -164,7 +162,7 @@ int RunInstallation(const wchar_t* targetFolder, int startMenuGroup, int desktop
 
   if (ExtractPayload(working, keepIconLibrary) != 0) {
     std::wstring text = LoadResString(IDS_INSTALL_FAILED);
-    ReportFailure(unattended, IDS_INSTALL_FAILED, working, text.c_str());
+    ReportFailure(unattended, text, working + (L": " + text));
     return 0;
   }
 

@@ -1,15 +1,279 @@
-// Not implemented yet.
 #include "app/settings_file.h"
 
-void PrepareSettingsFile(const wchar_t*, const wchar_t*, wchar_t (&settingsFile)[MAX_PATH]) {
-  settingsFile[0] = L'\0';
-}
-void ExpandVariableReferences(const wchar_t*, wchar_t (&expanded)[MAX_PATH]) {
-  expanded[0] = L'\0';
-}
-ToolbarSkin ChooseToolbarSkinFor(int, int) { return {L"", L""}; }
-ToolbarSkin ChooseToolbarSkin() { return {L"", L""}; }
-bool ConvertSettingsToUnicode(const wchar_t*, FILE* file) {
-  if (file) fclose(file);
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+
+#include "app/target_folder.h"
+#include "framework/scoped_handles.h"
+
+namespace {
+
+constexpr wchar_t kSettingsFileName[] = L"lk_main64.ini";
+constexpr wchar_t kTempFileName[] = L"lk_main64.ini_temp";
+
+// A settings file under a folder named like this belongs to a portable installation,
+// whose viewer also reads the language and skin from its program folder.
+constexpr const wchar_t* kPortableMarkers[] = {L"Lumenkast32_App", L"Lumenkast64_App"};
+
+constexpr wchar_t kLanguageDll[] = L"DEUTSCH.DLL";
+constexpr wchar_t kLanguageName[] = L"Deutsch";
+
+// Skin rules, tried in order: the first that holds decides, else the default skin.
+struct SkinRule {
+  int heightAtLeast;
+  int scaleAtLeast;
+  int heightBelow;
+  ToolbarSkin skin;
+};
+constexpr int kNever = 0x7fffffff;
+constexpr SkinRule kSkinRules[] = {
+    {1600, 170, 0, {L"gnome-colors-human_48.png", L"48"}},
+    {1201, 150, 0, {L"gnome-colors-wise_32.png", L"32"}},
+    {kNever, kNever, 768, {L"Marlow_16.png", L"16"}},
+};
+constexpr ToolbarSkin kDefaultSkin = {L"Kelstrom_24.png", L"24"};
+
+constexpr int kDefaultScale = 100;
+constexpr int kBaseDpi = 96;
+
+constexpr char kUnicodeMark[] = "\xFF\xFE";
+constexpr wchar_t kUnicodeHeader[] = L"; UNICODE FILE - edit with care ;-)\r\n\r\n";
+constexpr size_t kPieceBytes = 2047;
+constexpr size_t kPieceUnits = 2048;
+
+struct CFileTraits {
+  static FILE* Invalid() { return nullptr; }
+  static bool IsValid(FILE* f) { return f != nullptr; }
+  static void Close(FILE* f) { fclose(f); }
+};
+using ScopedCFile = lk::ScopedHandle<FILE*, CFileTraits>;
+
+// folder, a backslash if it lacks one, then name; false (and path empty) when too long.
+bool JoinPath(const wchar_t* folder, const wchar_t* name, wchar_t (&path)[MAX_PATH]) {
+  size_t length = wcslen(folder);
+  const wchar_t* separator = (length == 0 || folder[length - 1] == L'\\') ? L"" : L"\\";
+  if (length + wcslen(separator) + wcslen(name) >= MAX_PATH) {
+    path[0] = L'\0';
+    return false;
+  }
+  swprintf(path, MAX_PATH, L"%ls%ls%ls", folder, separator, name);
   return true;
+}
+
+bool FormProgramFolderSettingsFile(const wchar_t* targetFolder, wchar_t (&path)[MAX_PATH]) {
+  wchar_t folder[MAX_PATH] = {};
+  wcsncpy(folder, targetFolder, MAX_PATH - 1);
+  TrimSpaces(folder);
+  return JoinPath(folder, kSettingsFileName, path);
+}
+
+// The folder the settings folder text names, created. False when the text names no
+// folder at all (spaces only, only references to undefined variables, or an expansion
+// too long): the settings then stay next to the viewer instead of landing in the
+// Windows folder, where the profile functions put a file named without a folder.
+bool ResolveSettingsFolder(const wchar_t* settingsFolder, wchar_t (&folder)[MAX_PATH]) {
+  if (wcschr(settingsFolder, L'%')) {
+    ExpandVariableReferences(settingsFolder, folder);
+  } else {
+    wcsncpy(folder, settingsFolder, MAX_PATH - 1);
+    folder[MAX_PATH - 1] = L'\0';
+  }
+  TrimSpaces(folder);
+  if (folder[0] == L'\0') return false;
+  CreateFolderTree(folder);
+  return true;
+}
+
+bool IsPortableSettingsFile(const wchar_t* settingsFile) {
+  for (const wchar_t* marker : kPortableMarkers) {
+    if (wcsstr(settingsFile, marker)) return true;
+  }
+  return false;
+}
+
+void WriteSetting(const wchar_t* file, const wchar_t* section, const wchar_t* key,
+                  const wchar_t* value) {
+  WritePrivateProfileStringW(section, key, value, file);
+}
+
+bool HasToolbarSkin(const wchar_t* file) {
+  wchar_t skin[MAX_PATH] = {};
+  GetPrivateProfileStringW(L"Toolbar", L"Skin", L"", skin, MAX_PATH, file);
+  return skin[0] != L'\0';
+}
+
+// One piece of the file: up to kPieceBytes bytes, ending after a line feed if one comes
+// first. Returns its length; 0 at the end of the file or on a read error.
+size_t ReadPiece(FILE* file, char (&piece)[kPieceBytes]) {
+  size_t length = 0;
+  int c;
+  while (length < kPieceBytes && (c = getc(file)) != EOF) {
+    piece[length++] = static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  return length;
+}
+
+bool WriteUnits(FILE* file, const wchar_t* text, size_t count) {
+  return fwrite(text, sizeof(wchar_t), count, file) == count;
+}
+
+// Writes the mark, the header and the whole of source, converted from the ANSI code page,
+// into target. pieces receives the number of pieces read. False on any read or write error.
+bool WriteUnicodeCopy(FILE* source, FILE* target, int& pieces) {
+  pieces = 0;
+  if (fwrite(kUnicodeMark, 1, 2, target) != 2) return false;
+  if (!WriteUnits(target, kUnicodeHeader, wcslen(kUnicodeHeader))) return false;
+  char piece[kPieceBytes];
+  wchar_t wide[kPieceUnits];
+  while (size_t length = ReadPiece(source, piece)) {
+    ++pieces;
+    int units = MultiByteToWideChar(CP_ACP, 0, piece, static_cast<int>(length), wide,
+                                    static_cast<int>(kPieceUnits));
+    if (units <= 0 || !WriteUnits(target, wide, static_cast<size_t>(units))) return false;
+  }
+  return !ferror(source);
+}
+
+// The expansion being built. A text that does not fit into MAX_PATH would name another
+// folder than the viewer expands the same text to: it becomes empty (no folder) instead.
+class ExpandedText {
+ public:
+  explicit ExpandedText(wchar_t (&buffer)[MAX_PATH]) : buffer_(buffer) { buffer_[0] = L'\0'; }
+  void Append(const wchar_t* text, size_t count) {
+    if (overflow_) return;
+    if (length_ + count >= MAX_PATH) return Overflow();
+    wmemcpy(buffer_ + length_, text, count);
+    length_ += count;
+    buffer_[length_] = L'\0';
+  }
+  void Overflow() {
+    overflow_ = true;
+    buffer_[0] = L'\0';
+  }
+
+ private:
+  wchar_t (&buffer_)[MAX_PATH];
+  size_t length_ = 0;
+  bool overflow_ = false;
+};
+
+// The temporary file's path: the settings file's drive and folder, then kTempFileName.
+void FormTempPath(const wchar_t* settingsFile, wchar_t (&path)[MAX_PATH]) {
+  wchar_t drive[_MAX_DRIVE] = {};
+  wchar_t directory[_MAX_DIR] = {};
+  _wsplitpath(settingsFile, drive, directory, nullptr, nullptr);
+  wchar_t folder[MAX_PATH] = {};
+  swprintf(folder, MAX_PATH, L"%ls%ls", drive, directory);
+  JoinPath(folder, kTempFileName, path);
+}
+
+}  // namespace
+
+void ExpandVariableReferences(const wchar_t* text, wchar_t (&expanded)[MAX_PATH]) {
+  ExpandedText output(expanded);
+  for (const wchar_t* p = text; *p; ++p) {
+    if (*p != L'%') {
+      output.Append(p, 1);
+      continue;
+    }
+    const wchar_t* nameEnd = wcschr(p + 1, L'%');
+    size_t nameLength = nameEnd ? static_cast<size_t>(nameEnd - p - 1) : wcslen(p + 1);
+    wchar_t name[MAX_PATH] = {};
+    wcsncpy(name, p + 1, nameLength < MAX_PATH ? nameLength : MAX_PATH - 1);
+    wchar_t value[MAX_PATH] = {};
+    DWORD valueLength = GetEnvironmentVariableW(name, value, MAX_PATH);
+    if (valueLength >= MAX_PATH) {
+      output.Overflow();
+    } else {
+      output.Append(value, valueLength);
+    }
+    if (!nameEnd) break;
+    p = nameEnd;
+  }
+}
+
+ToolbarSkin ChooseToolbarSkinFor(int screenHeight, int scale) {
+  for (const SkinRule& rule : kSkinRules) {
+    if (screenHeight >= rule.heightAtLeast || scale >= rule.scaleAtLeast ||
+        screenHeight < rule.heightBelow) {
+      return rule.skin;
+    }
+  }
+  return kDefaultSkin;
+}
+
+ToolbarSkin ChooseToolbarSkin() {
+  int scale = kDefaultScale;
+  lk::ScopedCreatedDc display(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
+  if (display) scale = GetDeviceCaps(display.Get(), LOGPIXELSX) * 100 / kBaseDpi;
+  return ChooseToolbarSkinFor(GetSystemMetrics(SM_CYFULLSCREEN), scale);
+}
+
+void PrepareSettingsFile(const wchar_t* targetFolder, const wchar_t* settingsFolder,
+                         wchar_t (&settingsFile)[MAX_PATH]) {
+  settingsFile[0] = L'\0';
+  wchar_t programFile[MAX_PATH] = {};
+  // Without room for the file name there is no settings file to write to.
+  if (!FormProgramFolderSettingsFile(targetFolder, programFile)) return;
+
+  wchar_t folder[MAX_PATH] = {};
+  bool separateFolder = settingsFolder[0] != L'\0' &&
+                        ResolveSettingsFolder(settingsFolder, folder) &&
+                        JoinPath(folder, kSettingsFileName, settingsFile);
+  if (separateFolder) {
+    WriteSetting(programFile, L"Others", L"INI_Folder", settingsFolder);
+  } else {
+    WriteSetting(programFile, L"Others", L"INI_Folder", nullptr);
+    wcscpy(settingsFile, programFile);
+  }
+  bool portable = separateFolder && IsPortableSettingsFile(settingsFile);
+
+  WriteSetting(settingsFile, L"Language", L"DLL", kLanguageDll);
+  WriteSetting(settingsFile, L"Language", L"Lang", kLanguageName);
+  if (portable) {
+    WriteSetting(programFile, L"Language", L"DefaultLang", kLanguageDll);
+    WriteSetting(programFile, L"Language", L"Lang", kLanguageName);
+  }
+
+  if (!HasToolbarSkin(settingsFile)) {
+    ToolbarSkin skin = ChooseToolbarSkin();
+    WriteSetting(settingsFile, L"Toolbar", L"Skin", skin.skin);
+    WriteSetting(settingsFile, L"Toolbar", L"Size", skin.size);
+    if (portable) {
+      WriteSetting(programFile, L"Toolbar", L"Skin", kDefaultSkin.skin);
+      WriteSetting(programFile, L"Toolbar", L"Size", kDefaultSkin.size);
+    }
+  }
+}
+
+bool ConvertSettingsToUnicode(const wchar_t* settingsFile, FILE* file) {
+  if (!file) return false;
+  ScopedCFile source(file);
+  unsigned char mark[2] = {};
+  if (fread(mark, 1, 2, file) == 2 && mark[0] == 0xFF && mark[1] == 0xFE) return true;
+  rewind(file);
+
+  wchar_t tempFile[MAX_PATH] = {};
+  FormTempPath(settingsFile, tempFile);
+  ScopedCFile target(_wfopen(tempFile, L"wb"));
+  if (!target) return false;
+
+  int pieces = 0;
+  bool written = WriteUnicodeCopy(file, target.Get(), pieces);
+  source.Reset();
+  written = fclose(target.Release()) == 0 && written;
+  // A copy that is incomplete must never replace the settings file.
+  if (!written) {
+    DeleteFileW(tempFile);
+    return false;
+  }
+  if (pieces == 0) {
+    DeleteFileW(tempFile);
+    return true;
+  }
+  return MoveFileExW(tempFile, settingsFile, MOVEFILE_REPLACE_EXISTING) != FALSE;
 }

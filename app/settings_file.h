@@ -6,10 +6,13 @@
 #include <cstdio>
 
 // Writes the settings keys and returns the settings file's path in settingsFile (MAX_PATH).
+// A settings folder text that names no folder once expanded and trimmed counts as empty:
+// the settings then stay in the program folder.
 void PrepareSettingsFile(const wchar_t* targetFolder, const wchar_t* settingsFolder,
                          wchar_t (&settingsFile)[MAX_PATH]);
 
 // Replaces each %NAME% reference by the variable's value (nothing when undefined).
+// An expansion that does not fit into MAX_PATH - 1 characters gives an empty text.
 void ExpandVariableReferences(const wchar_t* text, wchar_t (&expanded)[MAX_PATH]);
 
 struct ToolbarSkin {
@@ -23,5 +26,7 @@ ToolbarSkin ChooseToolbarSkinFor(int screenHeight, int scale);
 ToolbarSkin ChooseToolbarSkin();
 
 // Rewrites the settings file as UTF-16 with the header; file is the settings file opened
-// for binary reading, and is closed here. A file already in UTF-16 is left alone.
+// for binary reading, and is closed here. A file already in UTF-16, or an empty one, is
+// left alone (true). False when the copy cannot be written completely or the move fails;
+// the settings file then keeps its former content.
 bool ConvertSettingsToUnicode(const wchar_t* settingsFile, FILE* file);

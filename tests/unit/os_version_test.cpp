@@ -1,9 +1,56 @@
 #include <gtest/gtest.h>
 
-#include "app/os_version.h"
+#include <cstdlib>
+#include <string>
 
-TEST(IsOsVersionAtLeast, VistaAndOlderAreAlwaysReached) {
+#include "app/os_version.h"
+#include "support/test_support.h"
+
+namespace {
+
+// Runs in a child process started by the test below, under the Windows version chosen there.
+TEST(IsOsVersionAtLeastProbe, MatchesTheExpectedVersion) {
+  const char* expected = std::getenv("LK_PROBE_EXPECT");
+  if (!expected) GTEST_SKIP() << "runs only as the child of FollowsTheReportedWindowsVersion";
+  const std::string version = expected;
   EXPECT_TRUE(IsOsVersionAtLeast(5, 1));
   EXPECT_TRUE(IsOsVersionAtLeast(6, 0));
-  EXPECT_FALSE(IsOsVersionAtLeast(99, 0));
+  EXPECT_TRUE(IsOsVersionAtLeast(6, 1));
+  EXPECT_EQ(version == "win10", IsOsVersionAtLeast(6, 2));
+  EXPECT_EQ(version == "win10", IsOsVersionAtLeast(10, 0));
+  EXPECT_FALSE(IsOsVersionAtLeast(10, 1));
 }
+
+TEST(IsOsVersionAtLeast, FollowsTheReportedWindowsVersion) {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  for (const wchar_t* version : {L"win7", L"win10"}) {
+    lktest::SetWineWindowsVersion(version);
+    lktest::ScopedEnvironmentVariable expect(L"LK_PROBE_EXPECT", version);
+    int code = lktest::RunProcess(L"\"" + std::wstring(self) +
+                                  L"\" --gtest_filter=IsOsVersionAtLeastProbe.*");
+    EXPECT_EQ(0, code) << lktest::Narrow(version);
+  }
+  lktest::SetWineWindowsVersion(L"win7");
+}
+
+// After hardening, a library planted in the current directory is not found by name;
+// system libraries still are.
+TEST(HardenDllSearchPath, PlantedLibrariesAreNotLoadedByName) {
+  lktest::CurrentDirectoryGuard guard;
+  lktest::TempFolder folder;
+  std::wstring planted = folder / L"lkplanted.dll";
+  ASSERT_TRUE(CopyFileW((std::wstring(LK_BUILD_DIR) + L"\\fixtures\\ver_450.dll").c_str(),
+                        planted.c_str(), FALSE));
+  SetCurrentDirectoryW(folder.Path().c_str());
+
+  HardenDllSearchPath();
+  HMODULE module = LoadLibraryW(L"lkplanted.dll");
+  EXPECT_EQ(nullptr, module);
+  if (module) FreeLibrary(module);
+  HMODULE version = LoadLibraryW(L"version.dll");
+  EXPECT_NE(nullptr, version);
+  if (version) FreeLibrary(version);
+}
+
+}  // namespace

@@ -1,0 +1,117 @@
+#include "integration/shortcuts.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <cwchar>
+#include <string>
+
+#include "app/os_version.h"
+#include "app/product_info.h"
+#include "app/target_folder.h"
+#include "framework/scoped_handles.h"
+
+namespace {
+
+constexpr wchar_t kGroupFolder[] = L"Lumenkast";
+// Start-menu links of earlier versions that this one replaces.
+constexpr const wchar_t* kReplacedVersions[] = {L"4.44", L"4.42"};
+
+// A group link to one of the viewer's files, without arguments or icon.
+struct DocumentLink {
+  const wchar_t* fileName;
+  const wchar_t* relativeTarget;  // below the installation folder
+};
+constexpr DocumentLink kDocumentLinks[] = {
+    {L"\u00DCber Lumenkast.lnk", L"lk_about.txt"},
+    {L"Was ist neu.lnk", L"lk_changes.txt"},
+    {L"Kommandozeilen-Optionen.lnk", L"lk_options.txt"},
+    {L"Verf\u00FCgbare PlugIns.lnk", L"lk_plugins.txt"},
+    {L"Verf\u00FCgbare Sprachen.lnk", L"lk_languages.txt"},
+    {L"Lumenkast Hilfe.lnk", L"help\\lk_main32_deutsch.chm"},
+};
+
+// Saves one shell link; optional properties may be null. 1 when saved.
+int SaveShortcut(const std::wstring& linkPath, const wchar_t* targetPath, const wchar_t* arguments,
+                 const wchar_t* iconFile, int iconIndex, const wchar_t* description) {
+  lk::ScopedComApartment apartment;
+  lk::ComPtr<IShellLinkW> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              link.ReceiveVoid()))) {
+    return 0;
+  }
+  lk::ComPtr<IPersistFile> file;
+  if (FAILED(link->QueryInterface(IID_IPersistFile, file.ReceiveVoid()))) return 0;
+  if (iconFile) link->SetIconLocation(iconFile, iconIndex);
+  link->SetPath(targetPath);
+  if (arguments) link->SetArguments(arguments);
+  if (description) link->SetDescription(description);
+  return SUCCEEDED(file->Save(linkPath.c_str(), TRUE)) ? 1 : 0;
+}
+
+// The path of a special folder, the Windows folder when it cannot be found; with a
+// trailing backslash.
+std::wstring SpecialFolder(int csidl) {
+  wchar_t path[MAX_PATH] = {};
+  lk::ScopedCoTaskMem list;
+  bool found = SUCCEEDED(SHGetSpecialFolderLocation(
+                   GetActiveWindow(), csidl, reinterpret_cast<LPITEMIDLIST*>(list.Receive()))) &&
+               SHGetPathFromIDListW(static_cast<LPCITEMIDLIST>(list.Get()), path);
+  if (!found) GetWindowsDirectoryW(path, MAX_PATH);
+  std::wstring folder = path;
+  if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+  return folder;
+}
+
+std::wstring ViewerPath(const wchar_t* installationFolder) {
+  return std::wstring(installationFolder) + lk::kViewerExe;
+}
+
+}  // namespace
+
+int CreateDesktopShortcut(const wchar_t* targetPath, const wchar_t* fileName,
+                          const wchar_t* iconFile, const wchar_t* description,
+                          const wchar_t* arguments, int iconIndex, int allUsers) {
+  const std::wstring desktop =
+      SpecialFolder(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP);
+  return SaveShortcut(desktop + fileName, targetPath, arguments, iconFile, iconIndex, description);
+}
+
+int CreateShortcutIn(const wchar_t* folder, const wchar_t* fileName, const wchar_t* targetPath,
+                     const wchar_t* arguments, const wchar_t* iconFile, int iconIndex) {
+  return SaveShortcut(std::wstring(folder) + fileName, targetPath, arguments, iconFile, iconIndex,
+                      nullptr);
+}
+
+int CreateProgramGroup(const wchar_t* installationFolder, int allUsers) {
+  wchar_t group[MAX_PATH] = {};
+  _snwprintf(group, MAX_PATH - 1, L"%ls%ls",
+             SpecialFolder(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS).c_str(),
+             kGroupFolder);
+  // Afterwards the group path ends in a backslash; without the folder no link can be saved.
+  if (!CreateFolderTree(group)) return 0;
+
+  const std::wstring viewer = ViewerPath(installationFolder);
+  wchar_t versionLink[MAX_PATH] = {};
+  _snwprintf(versionLink, MAX_PATH - 1, L"Lumenkast 64 %d.%2d.lnk", lk::kVersionMajor,
+             lk::kVersionMinor);
+  int result = CreateShortcutIn(group, versionLink, viewer.c_str(), nullptr, nullptr, 0);
+
+  for (const wchar_t* version : kReplacedVersions) {
+    DeleteFileW((std::wstring(group) + L"Lumenkast 64 " + version + L".lnk").c_str());
+  }
+
+  result = CreateShortcutIn(group, L"Lumenkast - Thumbnails.lnk", viewer.c_str(), L"/thumbs",
+                            viewer.c_str(), 7);
+  if (!IsOsVersionAtLeast(6, 2)) {
+    const std::wstring uninstaller = std::wstring(installationFolder) + lk::kUninstallerExe;
+    result = CreateShortcutIn(group, L"Lumenkast deinstallieren.lnk", uninstaller.c_str(), nullptr,
+                              nullptr, 0);
+  }
+  for (const DocumentLink& link : kDocumentLinks) {
+    const std::wstring target = std::wstring(installationFolder) + link.relativeTarget;
+    result = CreateShortcutIn(group, link.fileName, target.c_str(), nullptr, nullptr, 0);
+  }
+  return result;
+}

@@ -1,0 +1,15 @@
+// Time stamps of unpacked files.
+#include "framework/scoped_handles.h"
+#include "payload/payload_extraction.h"
+
+void SetFileTimeFromDos(const wchar_t* path, DWORD dosDateTime) {
+  lk::ScopedFileHandle file(CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return;
+  FILETIME created = {}, accessed = {}, written = {};
+  GetFileTime(file.Get(), &created, &accessed, &written);
+  FILETIME local = {}, stamp = {};
+  DosDateTimeToFileTime(HIWORD(dosDateTime), LOWORD(dosDateTime), &local);
+  LocalFileTimeToFileTime(&local, &stamp);
+  SetFileTime(file.Get(), &stamp, &accessed, &stamp);
+}

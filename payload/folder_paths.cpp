@@ -1,0 +1,46 @@
+// Creation of a folder path with its missing parents.
+#include <cstdlib>
+#include <cwchar>
+#include <memory>
+
+#include "payload/payload_extraction.h"
+
+namespace {
+
+constexpr int kNoMemory = -104;
+
+struct FreeDeleter {
+  void operator()(wchar_t* p) const { free(p); }
+};
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+bool IsMissingParent(DWORD error) {
+  return error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND;
+}
+
+}  // namespace
+
+int MakeDirectoryPath(const wchar_t* path) {
+  if (!path || !path[0]) return 0;
+  const size_t length = wcslen(path);
+  std::unique_ptr<wchar_t, FreeDeleter> copy(
+      static_cast<wchar_t*>(malloc((length + 1) * sizeof(wchar_t))));
+  if (!copy) return kNoMemory;
+  wchar_t* folder = copy.get();
+  wmemcpy(folder, path, length + 1);
+  if (folder[length - 1] == L'/') folder[length - 1] = L'\0';
+  if (!folder[0]) return 0;
+
+  if (CreateDirectoryW(folder, nullptr)) return 1;
+  for (wchar_t* p = folder + 1;; ++p) {
+    if (*p && !IsSeparator(*p)) continue;
+    const wchar_t kept = *p;
+    *p = L'\0';
+    const bool missingParent =
+        !CreateDirectoryW(folder, nullptr) && IsMissingParent(GetLastError());
+    *p = kept;
+    if (missingParent) return 0;
+    if (!kept) return 1;
+  }
+}

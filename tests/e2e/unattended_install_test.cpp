@@ -1,0 +1,208 @@
+// The unattended setup, run as an administrator's deployment tool would run it, and
+// inspected from outside: exit code, files, settings, install log.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/settings_file.h"
+#include "support/test_support.h"
+
+namespace {
+
+const wchar_t* const kPayloadFiles[] = {
+    L"lk_main64.exe", L"lk_uninstall.exe", L"lk_main32.chm", L"lk_about.txt",
+    L"lk_changes.txt", L"lk_options.txt", L"lk_plugins.txt", L"lk_languages.txt",
+    L"Languages\\Deutsch.dll", L"Languages\\Deutsch.lng", L"Plugins\\Icons.dll",
+    L"Plugins\\Formats.dll", L"Plugins\\Jpeg2000.dll", L"Plugins\\Ecw.dll", L"Plugins\\Djvu.dll",
+    L"Plugins\\Postscript.dll", L"Plugins\\Effects.dll", L"Plugins\\Media.dll",
+    L"Plugins\\Paint.dll", L"Plugins\\Webp.dll", L"Help\\lk_main32_deutsch.chm",
+    L"Html\\index_vorlage.htm", L"Html\\bild_vorlage.htm", L"Html\\vorlage.css",
+    L"Html\\liesmich.txt", L"Toolbars\\Marlow_16.png", L"Toolbars\\Marlow_16.txt",
+    L"Toolbars\\Kelstrom_24.png", L"Toolbars\\Kelstrom_24.txt",
+    L"Toolbars\\gnome-colors-wise_32.png", L"Toolbars\\gnome-colors-wise_32.txt",
+    L"Toolbars\\gnome-colors-human_48.png", L"Toolbars\\gnome-colors-human_48.txt",
+};
+
+// The German texts the log must carry, byte for byte.
+constexpr wchar_t kInvalidFolder[] = L"Ungültiges Zielverzeichnis!";
+constexpr wchar_t kCannotCreateFolder[] =
+    L"Kann Zielverzeichnis nicht erstellen!\n\nBitte überprüfen Sie Ihre Schreibrechte und "
+    L"System-Policies!\n\nVersuchen Sie das Zielverzeichnis zuerst händisch zu erstellen.";
+constexpr wchar_t kInstallFailed[] =
+    L"Fehler beim Installieren!\n\nÜberprüfen Sie bitte ob Lumenkast läuft, das "
+    L"Zielverzeichnis voll ist oder keine Schreibrechte vorhanden sind!\n\n(Der Installer "
+    L"sollte im ADMIN-Modus gestartet werden, z.B. den Installer mit der rechten Maustaste "
+    L"anklicken)";
+constexpr wchar_t kViewerRunning[] =
+    L"Warnung: Lumenkast läuft!\nBeenden Sie bitte Lumenkast bevor Sie mit der Installation "
+    L"fortsetzen!";
+
+constexpr wchar_t kOpenCommandKey[] = L"SOFTWARE\\Classes\\Lumenkast\\shell\\open\\command";
+
+// Latin-1 bytes of a text as the install log holds them (line feeds as CR LF).
+std::string LogBytes(const std::wstring& text) {
+  std::string bytes;
+  for (wchar_t ch : text) {
+    if (ch == L'\n') bytes += '\r';
+    bytes += static_cast<char>(ch);
+  }
+  return bytes;
+}
+
+std::wstring ToUtf16(const std::string& bytes) {
+  return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+}
+
+FILETIME Stamp(const std::wstring& path, bool creation) {
+  FILETIME created = {}, accessed = {}, written = {};
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  GetFileTime(f, &created, &accessed, &written);
+  CloseHandle(f);
+  return creation ? created : written;
+}
+
+FILETIME ArchiveTime() {
+  // Every payload entry carries 2026-11-27 10:30:00, local time.
+  SYSTEMTIME local = {2026, 11, 5, 27, 10, 30, 0, 0};
+  FILETIME local_ft, utc;
+  SystemTimeToFileTime(&local, &local_ft);
+  LocalFileTimeToFileTime(&local_ft, &utc);
+  return utc;
+}
+
+std::vector<std::wstring> TemporaryArchives() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  std::vector<std::wstring> found;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((std::wstring(temp) + L"lkmaing_x64*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return found;
+  do found.push_back(data.cFileName); while (FindNextFileW(find, &data));
+  FindClose(find);
+  return found;
+}
+
+class UnattendedInstall : public testing::Test {
+ protected:
+  void SetUp() override {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Lumenkast");
+    lktest::RemoveTree(L"C:\\Tools");
+  }
+  void TearDown() override {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Lumenkast");
+    lktest::RemoveTree(L"C:\\Tools");
+  }
+  int RunSetup(const std::wstring& arguments) {
+    return lktest::RunProcess(L"\"" + std::wstring(LK_SETUP_EXE) + L"\" " + arguments,
+                              cwd_.Path());
+  }
+  std::string Log() const { return lktest::ReadFileBytes(cwd_ / L"Lumenkast_Install.log"); }
+
+  lktest::TempFolder cwd_;  // the current directory the setup is started in
+};
+
+TEST_F(UnattendedInstall, UnpacksThePayloadAndPreparesTheSettings) {
+  ASSERT_EQ(0, RunSetup(L"/silent /folder=C:\\Tools\\Lumenkast /desktop=1"));
+  EXPECT_FALSE(lktest::FileExists(cwd_ / L"Lumenkast_Install.log")) << Log();
+  EXPECT_TRUE(TemporaryArchives().empty());
+
+  const FILETIME archive_time = ArchiveTime();
+  for (const wchar_t* file : kPayloadFiles) {
+    std::wstring path = std::wstring(L"C:\\Tools\\Lumenkast\\") + file;
+    ASSERT_TRUE(lktest::FileExists(path)) << lktest::Narrow(path);
+    FILETIME created = Stamp(path, true);
+    EXPECT_EQ(0, CompareFileTime(&archive_time, &created)) << lktest::Narrow(path);
+    FILETIME written = Stamp(path, false);
+    EXPECT_EQ(0, CompareFileTime(&archive_time, &written)) << lktest::Narrow(path);
+  }
+
+  std::string ini = lktest::ReadFileBytes(L"C:\\Tools\\Lumenkast\\lk_main64.ini");
+  ASSERT_GE(ini.size(), 2u);
+  EXPECT_EQ("\xFF\xFE", ini.substr(0, 2));
+  std::wstring text = ToUtf16(ini.substr(2));
+  EXPECT_EQ(0u, text.find(L"; UNICODE FILE - edit with care ;-)\r\n\r\n"));
+  EXPECT_NE(std::wstring::npos, text.find(L"[Language]"));
+  EXPECT_NE(std::wstring::npos, text.find(L"DLL=DEUTSCH.DLL"));
+  EXPECT_NE(std::wstring::npos, text.find(L"Lang=Deutsch"));
+  ToolbarSkin skin = ChooseToolbarSkin();  // the same display as the setup's
+  EXPECT_NE(std::wstring::npos, text.find(L"[Toolbar]"));
+  EXPECT_NE(std::wstring::npos, text.find(std::wstring(L"Skin=") + skin.skin));
+  EXPECT_NE(std::wstring::npos, text.find(std::wstring(L"Size=") + skin.size));
+  EXPECT_EQ(std::wstring::npos, text.find(L"INI_Folder"));
+}
+
+TEST_F(UnattendedInstall, RefusesWhileTheViewerRuns) {
+  std::wstring viewer = std::wstring(LK_BUILD_DIR) + L"\\payload\\standins\\lk_main64.exe";
+  STARTUPINFOW si = {sizeof(si)};
+  PROCESS_INFORMATION pi = {};
+  std::wstring cmd = L"\"" + viewer + L"\"";
+  ASSERT_TRUE(CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                             &pi));
+  HWND window = nullptr;
+  for (int i = 0; i < 100 && !window; ++i) {
+    Sleep(50);
+    window = FindWindowW(L"Lumenkast", nullptr);
+  }
+  ASSERT_NE(nullptr, window);
+
+  int code = RunSetup(L"/silent /folder=C:\\Tools\\Lumenkast");
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  WaitForSingleObject(pi.hProcess, 10000);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+
+  EXPECT_EQ(2, code);
+  EXPECT_FALSE(lktest::FolderExists(L"C:\\Tools\\Lumenkast"));
+  std::string log = Log();
+  EXPECT_NE(std::string::npos,
+            log.find(": " + LogBytes(kViewerRunning) + "\r\n" +
+                     std::string(48, '-') + "\r\n"))
+      << log;
+}
+
+TEST_F(UnattendedInstall, FailuresEndWithExitCodeOneAndALogEntry) {
+  const struct {
+    const wchar_t* arguments;
+    std::string entry;
+  } cases[] = {
+      {L"/silent /folder=/desktop=1", LogBytes(std::wstring(kInvalidFolder) + L": ")},
+      {L"/silent /folder=Q:\\Lumenkast",
+       LogBytes(std::wstring(kCannotCreateFolder) + L": Q:\\Lumenkast\\")},
+  };
+  for (const auto& c : cases) {
+    DeleteFileW((cwd_ / L"Lumenkast_Install.log").c_str());
+    EXPECT_EQ(1, RunSetup(c.arguments)) << lktest::Narrow(c.arguments);
+    EXPECT_NE(std::string::npos, Log().find(": " + c.entry + "\r\n")) << Log();
+  }
+}
+
+TEST_F(UnattendedInstall, ReadOnlyFileInTheTargetFailsTheUnpacking) {
+  ASSERT_TRUE(CreateDirectoryW(L"C:\\Tools", nullptr));
+  ASSERT_TRUE(CreateDirectoryW(L"C:\\Tools\\Lumenkast", nullptr));
+  const wchar_t kLocked[] = L"C:\\Tools\\Lumenkast\\lk_about.txt";
+  ASSERT_TRUE(lktest::WriteFileBytes(kLocked, "alt"));
+  SetFileAttributesW(kLocked, FILE_ATTRIBUTE_READONLY);
+
+  EXPECT_EQ(1, RunSetup(L"/silent /folder=C:\\Tools\\Lumenkast"));
+  EXPECT_EQ("alt", lktest::ReadFileBytes(kLocked));
+  EXPECT_TRUE(lktest::FileExists(L"C:\\Tools\\Lumenkast\\lk_main64.exe"));
+  EXPECT_NE(std::string::npos,
+            Log().find(": C:\\Tools\\Lumenkast\\: " + LogBytes(kInstallFailed)))
+      << Log();
+  SetFileAttributesW(kLocked, FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(UnattendedInstall, WithoutFolderSwitchTheEarlierInstallationsFolderIsUsed) {
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyW(HKEY_LOCAL_MACHINE, kOpenCommandKey, &key));
+  const wchar_t command[] = L"\"C:\\Tools\\Earlier\\lk_main64.exe\" \"%1\"";
+  RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command), sizeof(command));
+  RegCloseKey(key);
+
+  EXPECT_EQ(0, RunSetup(L"/silent"));
+  EXPECT_TRUE(lktest::FileExists(L"C:\\Tools\\Earlier\\lk_main64.exe"));
+}
+
+}  // namespace

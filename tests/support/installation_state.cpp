@@ -1,0 +1,141 @@
+#include "support/installation_state.h"
+
+#include <shlobj.h>
+
+#include <cwchar>
+
+#include "framework/scoped_handles.h"
+#include "integration/format_catalogue.h"
+#include "support/registry_reader.h"
+#include "support/test_support.h"
+
+namespace lktest {
+
+namespace {
+
+constexpr wchar_t kFileExts[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.";
+constexpr const wchar_t* kAppXKeys[] = {
+    L"SOFTWARE\\Classes\\AppXvhc4p7vz4b485xfp46hhk3fq3grkdgjg",
+    L"SOFTWARE\\Classes\\AppXk0g4vb8gvt7b93tg50ybcy892pge6jmt",
+    L"SOFTWARE\\Classes\\AppX43hnxtbyyps62jhe9sqpdzxn1790zetc",
+    L"SOFTWARE\\Classes\\AppX9rkaq77s0jzh1tyccadx9ghba15r6t3h",
+    L"SOFTWARE\\Classes\\AppX6eg8h5sxqq90pv53845wmnbewywdqq5h",
+};
+constexpr const wchar_t* kRegistrationTrees[] = {
+    L"SOFTWARE\\Classes\\Lumenkast",
+    L"SOFTWARE\\Classes\\Applications\\lk_main64.exe",
+    L"SOFTWARE\\Classes\\Directory\\shell\\Browse with &Lumenkast",
+    L"SOFTWARE\\Classes\\Drive\\shell\\Browse with &Lumenkast",
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumenkast64",
+    L"SOFTWARE\\Lumenkast",
+};
+
+bool NamesLumenkast(HKEY root, const std::wstring& key, const wchar_t* name) {
+  const RegValue value = QueryRegValue(root, key, name);
+  if (!value.exists || value.type != REG_SZ) return false;
+  return wcsncmp(reinterpret_cast<const wchar_t*>(value.data.data()), L"Lumenkast.", 10) == 0;
+}
+
+void DeleteValue(HKEY root, const std::wstring& key, const wchar_t* name) {
+  lk::RegistryKey k;
+  if (k.Open(root, key.c_str(), KEY_SET_VALUE) == ERROR_SUCCESS) RegDeleteValueW(k.Get(), name);
+}
+
+// An extension's owner and explorer choice, when they name one of the viewer's identifiers.
+void ReleaseExtension(const std::wstring& extension) {
+  const std::wstring classKey = L"SOFTWARE\\Classes\\." + extension;
+  if (NamesLumenkast(HKEY_LOCAL_MACHINE, classKey, nullptr)) {
+    DeleteValue(HKEY_LOCAL_MACHINE, classKey, nullptr);
+  }
+  const std::wstring choice = kFileExts + extension + L"\\UserChoice";
+  if (NamesLumenkast(HKEY_CURRENT_USER, choice, L"Progid")) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, choice.c_str());
+  }
+}
+
+}  // namespace
+
+int RunSetup(const std::wstring& arguments, const std::wstring& directory) {
+  return RunProcess(L"\"" + std::wstring(LK_SETUP_EXE) + L"\" " + arguments, directory);
+}
+
+void RemoveRegistration() {
+  for (const wchar_t* tree : kRegistrationTrees) RegDeleteTreeW(HKEY_LOCAL_MACHINE, tree);
+  for (const FormatEntry& format : FormatCatalogue) {
+    for (int i = 0; i < format.extensionCount; ++i) {
+      const FormatExtension& e = format.extensions[i];
+      RegDeleteTreeW(HKEY_LOCAL_MACHINE,
+                     (std::wstring(L"SOFTWARE\\Classes\\Lumenkast.") + e.typeKey).c_str());
+      ReleaseExtension(e.extension);
+    }
+  }
+  DeleteValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\RegisteredApplications", L"Lumenkast");
+  for (const wchar_t* key : kAppXKeys) RegDeleteTreeW(HKEY_CURRENT_USER, key);
+}
+
+std::wstring SpecialFolder(int csidl) {
+  wchar_t path[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+  std::wstring folder = path;
+  if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+  return folder;
+}
+
+void RemoveShortcuts() {
+  for (int desktop : {CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY}) {
+    for (const wchar_t* name : {L"Lumenkast 64.lnk", L"Lumenkast 64 Thumbnails.lnk"}) {
+      DeleteFileW((SpecialFolder(desktop) + name).c_str());
+    }
+  }
+  for (int programs : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
+    RemoveTree(SpecialFolder(programs) + L"Lumenkast");
+  }
+}
+
+HWND WaitForViewerWindow(DWORD timeout_ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND window = FindWindowW(L"Lumenkast", nullptr)) return window;
+    if (GetTickCount() - start >= timeout_ms) return nullptr;
+    Sleep(100);
+  }
+}
+
+void CloseViewerWindows() {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    HWND window = FindWindowW(L"Lumenkast", nullptr);
+    if (!window) return;
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    Sleep(100);
+  }
+}
+
+ScopedRegString::ScopedRegString(HKEY root, const std::wstring& key, const wchar_t* name,
+                                 const std::wstring& data)
+    : root_(root), key_(key), name_(name ? name : L""), has_name_(name != nullptr) {
+  const RegValue old = QueryRegValue(root, key, name);
+  if (old.exists && old.type == REG_SZ) {
+    had_value_ = true;
+    old_.assign(reinterpret_cast<const wchar_t*>(old.data.data()),
+                old.data.size() / sizeof(wchar_t));
+    old_.resize(wcslen(old_.c_str()));
+  }
+  WriteRegString(root, key, name, data);
+}
+
+ScopedRegString::~ScopedRegString() {
+  const wchar_t* name = has_name_ ? name_.c_str() : nullptr;
+  if (had_value_) {
+    WriteRegString(root_, key_, name, old_);
+  } else {
+    DeleteValue(root_, key_, name);
+  }
+}
+
+ScopedWineVersion::ScopedWineVersion(const wchar_t* version)
+    : setting_(HKEY_CURRENT_USER, L"Software\\Wine", L"Version", version) {}
+
+ScopedWineVersion::~ScopedWineVersion() = default;
+
+}  // namespace lktest

@@ -1,0 +1,38 @@
+// Checks of single registry values: type, byte length and data together.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace lktest {
+
+struct RegValue {
+  bool exists = false;
+  DWORD type = REG_NONE;
+  std::vector<BYTE> data;
+};
+
+// One value as stored (name null: the key's default value).
+RegValue QueryRegValue(HKEY root, const std::wstring& key, const wchar_t* name);
+
+// The names of a key's named values.
+std::vector<std::wstring> RegValueNames(HKEY root, const std::wstring& key);
+
+// Success when the value is REG_SZ, holds expected and is exactly its length plus the
+// terminating zero long. (Wine stores a string written without its terminating zero with
+// one added, so under Wine only a length counted too long shows.)
+::testing::AssertionResult RegStringIs(HKEY root, const std::wstring& key, const wchar_t* name,
+                                       const std::wstring& expected);
+
+// Success when the value is a REG_DWORD of expected.
+::testing::AssertionResult RegDwordIs(HKEY root, const std::wstring& key, const wchar_t* name,
+                                      DWORD expected);
+
+// Writes a REG_SZ value, creating the key (setup of a test's starting state).
+void WriteRegString(HKEY root, const std::wstring& key, const wchar_t* name,
+                    const std::wstring& data);
+
+}  // namespace lktest

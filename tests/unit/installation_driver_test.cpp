@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/installation_driver.h"
+#include "integration/format_catalogue.h"
+#include "app/string_table.h"
+#include "res/resource.h"
+#include "support/test_support.h"
+
+namespace {
+
+std::wstring Fixture(const wchar_t* name) {
+  return std::wstring(LK_BUILD_DIR) + L"\\fixtures\\" + name + L".dll";
+}
+
+bool SetFileSize(const std::wstring& path, LONGLONG size) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER position;
+  position.QuadPart = size;
+  bool ok = SetFilePointerEx(file, position, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+  CloseHandle(file);
+  return ok;
+}
+
+TEST(IconLibraryDecision, KeepsNewerForeignOrOddSizedLibraries) {
+  const struct {
+    const wchar_t* fixture;  // null: no file at all
+    LONGLONG size;           // 0: as built
+    int keep;
+  } cases[] = {
+      {L"ver_420", 0, 0},
+      {L"ver_430", 226816, 0},
+      {L"ver_430_lowercase_company", 226816, 0},
+      {L"ver_430", 0, 1},
+      {L"ver_430", 226817, 1},
+      {L"ver_440", 0, 1},
+      {L"ver_450", 0, 1},
+      {L"ver_420_other_company", 0, 1},
+      {L"ver_420_no_company", 0, 1},
+      {L"ver_410_0", 0, 0},  // 4.100 reads as 4.1: older, the maker's
+      {L"no_version", 0, 0},
+      {nullptr, 0, 0},
+  };
+  for (const auto& c : cases) {
+    lktest::TempFolder folder;
+    std::wstring library = folder / L"Icons.dll";
+    if (c.fixture) {
+      ASSERT_TRUE(CopyFileW(Fixture(c.fixture).c_str(), library.c_str(), FALSE));
+      if (c.size) ASSERT_TRUE(SetFileSize(library, c.size));
+    }
+    EXPECT_EQ(c.keep, IconLibraryDecision(library.c_str()))
+        << (c.fixture ? lktest::Narrow(c.fixture) : "no file") << " size " << c.size;
+  }
+}
+
+// Unattended failures before anything is unpacked: one log entry, result 0.
+TEST(RunInstallation, UnusableTargetFoldersAreLoggedAndRefused) {
+  const std::wstring invalid = LoadResString(IDS_INVALID_FOLDER);
+  const std::wstring cannot = LoadResString(IDS_CANNOT_CREATE_FOLDER);
+  const struct {
+    const wchar_t* folder;
+    std::wstring entry;
+  } cases[] = {
+      {L"", invalid + L": "},
+      {L"    ", cannot + L": "},
+      {L"Q:\\Lumenkast", cannot + L": Q:\\Lumenkast\\"},
+  };
+  for (const auto& c : cases) {
+    lktest::CurrentDirectoryGuard guard;
+    lktest::TempFolder cwd;
+    SetCurrentDirectoryW(cwd.Path().c_str());
+    FormatSelection selection = {};
+    EXPECT_EQ(0, RunInstallation(c.folder, 0, 0, 0, 0, L"", selection, 0, 1));
+
+    std::string log = lktest::ReadFileBytes(cwd / L"Lumenkast_Install.log");
+    std::string expected;
+    for (wchar_t ch : c.entry) {
+      if (ch == L'\n') expected += '\r';
+      expected += static_cast<char>(ch);
+    }
+    EXPECT_NE(std::string::npos, log.find(": " + expected + "\r\n" + std::string(48, '-')))
+        << log;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,530 @@
+#include "payload/payload_extraction.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+
+#include "framework/scoped_handles.h"
+#include "payload/temporary_archive.h"
+#include "support/test_support.h"
+#include "support/test_zip_writer.h"
+
+using lktest::FileExists;
+using lktest::FolderExists;
+using lktest::ReadFileBytes;
+using lktest::TestZipWriter;
+using lktest::WriteFileBytes;
+
+namespace {
+
+using Tree = std::set<std::wstring>;
+
+// Every file and folder under root, relative to it; folders end in a backslash.
+Tree ListTree(const std::wstring& root, const std::wstring& prefix = L"") {
+  Tree tree;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((root + prefix + L"*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return tree;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      tree.insert(prefix + name + L"\\");
+      Tree inner = ListTree(root, prefix + name + L"\\");
+      tree.insert(inner.begin(), inner.end());
+    } else {
+      tree.insert(prefix + name);
+    }
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return tree;
+}
+
+std::string Describe(const Tree& tree) {
+  std::string text;
+  for (const std::wstring& entry : tree) text += lktest::Narrow(entry) + " ";
+  return text;
+}
+
+// A file time as local date and time text, the way Windows shows it.
+std::string LocalText(const FILETIME& time) {
+  FILETIME local;
+  SYSTEMTIME st;
+  FileTimeToLocalFileTime(&time, &local);
+  FileTimeToSystemTime(&local, &st);
+  char text[32];
+  snprintf(text, sizeof(text), "%04u-%02u-%02u %02u:%02u:%02u", st.wYear, st.wMonth, st.wDay,
+           st.wHour, st.wMinute, st.wSecond);
+  return text;
+}
+
+constexpr char kArchiveTime[] = "2026-11-27 10:30:00";
+
+WIN32_FILE_ATTRIBUTE_DATA Attributes(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+  return data;
+}
+
+bool SameTime(FILETIME a, FILETIME b) { return CompareFileTime(&a, &b) == 0; }
+
+std::wstring CurrentDirectory() {
+  wchar_t path[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, path);
+  return path;
+}
+
+std::wstring WithoutTrailingBackslash(std::wstring path) {
+  if (!path.empty() && path.back() == L'\\') path.pop_back();
+  return path;
+}
+
+// A scratch target folder, a private temporary folder (TMP and TEMP point to it) that every
+// test expects to find as it was (no temporary archive left), and the current directory
+// restored before the folders are removed.
+class PayloadExtraction : public testing::Test {
+ protected:
+  PayloadExtraction() : target_(scratch_ / L"target\\") {
+    CreateDirectoryW(target_.c_str(), nullptr);
+  }
+
+  void TearDown() override {
+    EXPECT_EQ(ListTree(temp_.Path()), tempContents_) << Describe(ListTree(temp_.Path()));
+  }
+
+  int Extract(const TestZipWriter& zip, int keepIconLibrary = 0) {
+    const std::string bytes = zip.Bytes();
+    return ExtractArchiveData(bytes.data(), static_cast<DWORD>(bytes.size()), target_.c_str(),
+                              keepIconLibrary);
+  }
+
+  lktest::TempFolder scratch_;
+  lktest::TempFolder temp_;
+  lktest::ScopedEnvironmentVariable tmp_{L"TMP", temp_.Path().c_str()};
+  lktest::ScopedEnvironmentVariable temp2_{L"TEMP", temp_.Path().c_str()};
+  std::wstring target_;
+  Tree tempContents_;
+  lktest::CurrentDirectoryGuard cwd_;
+};
+
+// The embedded payload: every file, where the build took it from.
+struct PayloadFile {
+  const wchar_t* path;
+  const wchar_t* source;  // relative to LK_BUILD_DIR; nullptr: the stand-in tree
+};
+
+constexpr PayloadFile kPayloadFiles[] = {
+    {L"lk_main64.exe", L"payload\\standins\\lk_main64.exe"},
+    {L"lk_uninstall.exe", L"payload\\standins\\lk_uninstall.exe"},
+    {L"lk_main32.chm", nullptr},
+    {L"lk_about.txt", nullptr},
+    {L"lk_changes.txt", nullptr},
+    {L"lk_options.txt", nullptr},
+    {L"lk_plugins.txt", nullptr},
+    {L"lk_languages.txt", nullptr},
+    {L"Languages\\Deutsch.dll", nullptr},
+    {L"Languages\\Deutsch.lng", nullptr},
+    {L"Plugins\\Djvu.dll", nullptr},
+    {L"Plugins\\Ecw.dll", nullptr},
+    {L"Plugins\\Effects.dll", nullptr},
+    {L"Plugins\\Formats.dll", nullptr},
+    {L"Plugins\\Icons.dll", L"payload\\standins\\Icons.dll"},
+    {L"Plugins\\Jpeg2000.dll", nullptr},
+    {L"Plugins\\Media.dll", nullptr},
+    {L"Plugins\\Paint.dll", nullptr},
+    {L"Plugins\\Postscript.dll", nullptr},
+    {L"Plugins\\Webp.dll", nullptr},
+    {L"Help\\lk_main32_deutsch.chm", nullptr},
+    {L"Html\\bild_vorlage.htm", nullptr},
+    {L"Html\\index_vorlage.htm", nullptr},
+    {L"Html\\liesmich.txt", nullptr},
+    {L"Html\\vorlage.css", nullptr},
+    {L"Toolbars\\Marlow_16.png", L"generated\\images\\toolbars\\Marlow_16.png"},
+    {L"Toolbars\\Marlow_16.txt", nullptr},
+    {L"Toolbars\\Kelstrom_24.png", L"generated\\images\\toolbars\\Kelstrom_24.png"},
+    {L"Toolbars\\Kelstrom_24.txt", nullptr},
+    {L"Toolbars\\gnome-colors-wise_32.png",
+     L"generated\\images\\toolbars\\gnome-colors-wise_32.png"},
+    {L"Toolbars\\gnome-colors-wise_32.txt", nullptr},
+    {L"Toolbars\\gnome-colors-human_48.png",
+     L"generated\\images\\toolbars\\gnome-colors-human_48.png"},
+    {L"Toolbars\\gnome-colors-human_48.txt", nullptr},
+};
+constexpr const wchar_t* kPayloadFolders[] = {L"Languages\\", L"Plugins\\", L"Help\\", L"Html\\",
+                                              L"Toolbars\\"};
+
+std::wstring SourceOf(const PayloadFile& file) {
+  if (file.source) return std::wstring(LK_BUILD_DIR) + L"\\" + file.source;
+  return std::wstring(LK_SOURCE_DIR) + L"\\payload\\standins\\tree\\" + file.path;
+}
+
+const std::wstring kBuiltIconLibrary =
+    std::wstring(LK_BUILD_DIR) + L"\\payload\\standins\\Icons.dll";
+
+TEST_F(PayloadExtraction, UnpacksTheEmbeddedPayloadWithTheArchiveTimes) {
+  ASSERT_EQ(ExtractPayload(target_.c_str(), 0), 0);
+
+  Tree expected(std::begin(kPayloadFolders), std::end(kPayloadFolders));
+  for (const PayloadFile& file : kPayloadFiles) expected.insert(file.path);
+  EXPECT_EQ(ListTree(target_), expected) << Describe(ListTree(target_));
+  for (const PayloadFile& file : kPayloadFiles) {
+    SCOPED_TRACE(lktest::Narrow(file.path));
+    const std::string source = ReadFileBytes(SourceOf(file));
+    ASSERT_FALSE(source.empty());
+    EXPECT_TRUE(ReadFileBytes(target_ + file.path) == source);
+    const WIN32_FILE_ATTRIBUTE_DATA times = Attributes(target_ + file.path);
+    EXPECT_EQ(LocalText(times.ftLastWriteTime), kArchiveTime);
+    EXPECT_EQ(LocalText(times.ftCreationTime), kArchiveTime);
+  }
+  EXPECT_EQ(_wcsicmp(CurrentDirectory().c_str(), WithoutTrailingBackslash(target_).c_str()), 0)
+      << lktest::Narrow(CurrentDirectory());
+}
+
+TEST_F(PayloadExtraction, KeepsOrReplacesTheInstalledIconLibrary) {
+  struct Case {
+    int keepIconLibrary;
+    bool installed;
+    bool expectShipped;  // else the installed one (or none) stays
+  };
+  const Case cases[] = {{1, true, false}, {1, false, false}, {0, true, true}, {0, false, true}};
+  const std::string installedBytes = "the icon library installed before";
+  const std::string shippedBytes = ReadFileBytes(kBuiltIconLibrary);
+  ASSERT_FALSE(shippedBytes.empty());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << "keep " << c.keepIconLibrary << " installed " << c.installed);
+    lktest::TempFolder folder;
+    const std::wstring icons = folder / L"Plugins\\Icons.dll";
+    if (c.installed) {
+      CreateDirectoryW((folder / L"Plugins").c_str(), nullptr);
+      ASSERT_TRUE(WriteFileBytes(icons, installedBytes));
+    }
+    const FILETIME before = Attributes(icons).ftLastWriteTime;
+
+    EXPECT_EQ(ExtractPayload(folder.Path().c_str(), c.keepIconLibrary), 0);
+    SetCurrentDirectoryW(scratch_.Path().c_str());
+
+    EXPECT_TRUE(FileExists(folder / L"Plugins\\Webp.dll"));
+    if (c.expectShipped) {
+      EXPECT_TRUE(ReadFileBytes(icons) == shippedBytes);
+    } else if (c.installed) {
+      EXPECT_EQ(ReadFileBytes(icons), installedBytes);
+      EXPECT_TRUE(SameTime(before, Attributes(icons).ftLastWriteTime));
+    } else {
+      EXPECT_FALSE(FileExists(icons));
+    }
+  }
+}
+
+TEST_F(PayloadExtraction, IconLibraryRuleMatchesAnyCaseAnywhereInTheName) {
+  TestZipWriter zip;
+  zip.Folder("Plugins/")
+      .File("Plugins/ICONS.DLL", "upper case")
+      .File("Plugins/old_icons.dll.bak", "inside the name")
+      .Folder("MyIcons.dll/")
+      .File("MyIcons.dll/readme.txt", "in a folder of that name")
+      .File("Plugins/Other.dll", "other plug-in");
+  struct Case {
+    int keepIconLibrary;
+    Tree expected;
+  };
+  const Case cases[] = {
+      {1, {L"Plugins\\", L"Plugins\\Other.dll"}},
+      {2,
+       {L"Plugins\\", L"Plugins\\ICONS.DLL", L"Plugins\\old_icons.dll.bak", L"MyIcons.dll\\",
+        L"MyIcons.dll\\readme.txt", L"Plugins\\Other.dll"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.keepIconLibrary);
+    lktest::TempFolder folder;
+    const std::string bytes = zip.Bytes();
+    EXPECT_EQ(ExtractArchiveData(bytes.data(), static_cast<DWORD>(bytes.size()),
+                                 folder.Path().c_str(), c.keepIconLibrary),
+              0);
+    SetCurrentDirectoryW(scratch_.Path().c_str());
+    EXPECT_EQ(ListTree(folder.Path()), c.expected) << Describe(ListTree(folder.Path()));
+  }
+}
+
+TEST_F(PayloadExtraction, ArchiveWithoutEntriesCreatesNothing) {
+  // minizip looks for the end record after the first byte only, so an archive that is
+  // nothing but its end record does not open; behind a stub it does, and holds no entry.
+  struct Case {
+    const char* leading;
+    int expected;
+  };
+  for (const Case& c : {Case{"", -1}, Case{"stub", 0}}) {
+    SCOPED_TRACE(c.leading);
+    EXPECT_EQ(Extract(TestZipWriter().WithLeadingBytes(c.leading)), c.expected);
+    EXPECT_TRUE(ListTree(scratch_.Path()) == Tree{L"target\\"})
+        << Describe(ListTree(scratch_.Path()));
+  }
+}
+
+TEST_F(PayloadExtraction, FilesLandInTheirFoldersWhateverTheFolderEntries) {
+  TestZipWriter zip;
+  zip.File("Deep/er/x.txt", "no folder entries")
+      .File("Late/y.txt", "before its folder entry")
+      .Folder("Late/")
+      .File("Late/z.txt", "after it")
+      .File("Win\\style\\w.txt", "backslashes");
+
+  EXPECT_EQ(Extract(zip), 0);
+
+  EXPECT_EQ(ListTree(target_),
+            (Tree{L"Deep\\", L"Deep\\er\\", L"Deep\\er\\x.txt", L"Late\\", L"Late\\y.txt",
+                  L"Late\\z.txt", L"Win\\", L"Win\\style\\", L"Win\\style\\w.txt"}))
+      << Describe(ListTree(target_));
+  EXPECT_EQ(ReadFileBytes(target_ + L"Deep\\er\\x.txt"), "no folder entries");
+  EXPECT_EQ(ReadFileBytes(target_ + L"Late\\y.txt"), "before its folder entry");
+  EXPECT_EQ(LocalText(Attributes(target_ + L"Deep\\er\\x.txt").ftLastWriteTime), kArchiveTime);
+}
+
+TEST_F(PayloadExtraction, ReplacesArchiveFilesAndLeavesOthersAlone) {
+  CreateDirectoryW((target_ + L"Sub").c_str(), nullptr);
+  ASSERT_TRUE(WriteFileBytes(target_ + L"mine.txt", "user file"));
+  ASSERT_TRUE(WriteFileBytes(target_ + L"Sub\\old.txt", "older and longer content"));
+  TestZipWriter zip;
+  zip.Folder("Sub/").File("Sub/old.txt", "new");
+
+  EXPECT_EQ(Extract(zip), 0);
+
+  EXPECT_EQ(ReadFileBytes(target_ + L"mine.txt"), "user file");
+  EXPECT_EQ(ReadFileBytes(target_ + L"Sub\\old.txt"), "new");
+}
+
+TEST_F(PayloadExtraction, ExistingFileThatCannotBeReplacedIsPassedOver) {
+  enum class Guard { kReadOnly, kLocked };
+  for (Guard guard : {Guard::kReadOnly, Guard::kLocked}) {
+    SCOPED_TRACE(guard == Guard::kReadOnly ? "read-only" : "locked");
+    lktest::TempFolder folder;
+    const std::wstring kept = folder / L"kept.txt";
+    ASSERT_TRUE(WriteFileBytes(kept, "installed before"));
+    const FILETIME before = Attributes(kept).ftLastWriteTime;
+    lk::ScopedFileHandle lock;
+    if (guard == Guard::kReadOnly) {
+      SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_READONLY);
+    } else {
+      lock.Reset(CreateFileW(kept.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+      ASSERT_TRUE(lock);
+    }
+    TestZipWriter zip;
+    zip.File("a.txt", "first").File("kept.txt", "from the archive").File("b.txt", "last");
+    const std::string bytes = zip.Bytes();
+
+    SetCurrentDirectoryW(scratch_.Path().c_str());
+    EXPECT_EQ(ExtractArchiveData(bytes.data(), static_cast<DWORD>(bytes.size()),
+                                 folder.Path().c_str(), 0),
+              -1);
+    // A failed unpacking leaves the current directory where it was.
+    EXPECT_EQ(_wcsicmp(CurrentDirectory().c_str(), WithoutTrailingBackslash(scratch_.Path()).c_str()), 0)
+        << lktest::Narrow(CurrentDirectory());
+    lock.Reset();
+
+    EXPECT_EQ(ReadFileBytes(kept), "installed before");
+    EXPECT_TRUE(SameTime(before, Attributes(kept).ftLastWriteTime));
+    EXPECT_EQ(guard == Guard::kReadOnly,
+              (GetFileAttributesW(kept.c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
+    EXPECT_EQ(ReadFileBytes(folder / L"a.txt"), "first");
+    EXPECT_EQ(ReadFileBytes(folder / L"b.txt"), "last");
+  }
+}
+
+TEST_F(PayloadExtraction, DamagedEntryEndsTheWalk) {
+  struct Case {
+    const char* what;
+    bool wrongCrc;        // else the data does not inflate
+    bool expectComplete;  // the damaged file holds all its data and the archive's time
+  };
+  const Case cases[] = {{"CRC-32 mismatch", true, true}, {"inflate error", false, false}};
+  const std::string data(100000, 'x');
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    lktest::TempFolder folder;
+    TestZipWriter zip;
+    zip.File("first.txt", "intact").File("damaged.bin", data);
+    if (c.wrongCrc) {
+      zip.WithWrongCrc();
+    } else {
+      zip.WithBrokenData();
+    }
+    zip.File("after.txt", "never reached");
+    const std::string bytes = zip.Bytes();
+
+    EXPECT_EQ(ExtractArchiveData(bytes.data(), static_cast<DWORD>(bytes.size()),
+                                 folder.Path().c_str(), 0),
+              -1);
+    SetCurrentDirectoryW(scratch_.Path().c_str());
+
+    EXPECT_EQ(ReadFileBytes(folder / L"first.txt"), "intact");
+    ASSERT_TRUE(FileExists(folder / L"damaged.bin"));
+    EXPECT_EQ(ReadFileBytes(folder / L"damaged.bin") == data, c.expectComplete);
+    const bool stamped =
+        LocalText(Attributes(folder / L"damaged.bin").ftLastWriteTime) == kArchiveTime;
+    EXPECT_EQ(stamped, c.expectComplete);
+    EXPECT_FALSE(FileExists(folder / L"after.txt"));
+  }
+}
+
+// Stored names that would lead outside the target folder, or name a drive or a stream.
+constexpr const char* kHostileNames[] = {
+    "..\\x", "../x", "a/../../x", "a\\..\\..\\x", "C:\\x", "C:/x", "C:x", "\\x", "/x",
+    "\\\\server\\share\\x", "//server/share/x", "\\\\?\\C:\\x", ".. /x", "a/.../x",
+    "x.txt:stream", "../evil/", "C:/evil/",
+};
+
+TEST(IsSafeEntryName, AcceptsRelativeNamesAndRejectsEscapes) {
+  for (const char* name : {"a.txt", "Plugins/Icons.dll", "Sub/", "Win\\style\\w.txt", "a..b/c",
+                           "..x", "x..", ".hidden", "./a.txt"}) {
+    EXPECT_TRUE(IsSafeEntryName(name)) << name;
+  }
+  for (const char* name : kHostileNames) EXPECT_FALSE(IsSafeEntryName(name)) << name;
+  EXPECT_FALSE(IsSafeEntryName(""));
+}
+
+TEST_F(PayloadExtraction, HostileNamesAreLeftOutAndReported) {
+  const bool rootFileBefore = FileExists(L"C:\\x") || FolderExists(L"C:\\evil");
+  for (const char* name : kHostileNames) {
+    SCOPED_TRACE(name);
+    TestZipWriter zip;
+    zip.File("good.txt", "benign")
+        .Folder("Sub/")
+        .File(name, "hostile")
+        .File("Sub/later.txt", "benign too");
+
+    EXPECT_EQ(Extract(zip), -1);
+    SetCurrentDirectoryW(scratch_.Path().c_str());
+
+    const Tree expected = {L"target\\", L"target\\good.txt", L"target\\Sub\\",
+                           L"target\\Sub\\later.txt"};
+    EXPECT_EQ(ListTree(scratch_.Path()), expected) << Describe(ListTree(scratch_.Path()));
+    if (!rootFileBefore) {
+      EXPECT_FALSE(FileExists(L"C:\\x"));
+      EXPECT_FALSE(FolderExists(L"C:\\evil"));
+    }
+    lktest::RemoveTree(target_);
+    CreateDirectoryW(target_.c_str(), nullptr);
+  }
+}
+
+TEST_F(PayloadExtraction, ArchiveThatDoesNotOpenChangesNothing) {
+  TestZipWriter zip;
+  zip.Folder("Sub/").File("Sub/a.txt", std::string(5000, 'a')).File("b.txt", "b");
+  const std::string bytes = zip.Bytes();
+  const std::wstring before = CurrentDirectory();
+  for (size_t length : {size_t{0}, bytes.size() / 2, bytes.size() - 5}) {
+    SCOPED_TRACE(length);
+    const std::string cut = bytes.substr(0, length);
+    const std::wstring archive = scratch_ / L"cut.zip";
+    ASSERT_TRUE(WriteFileBytes(archive, cut));
+    EXPECT_EQ(UnpackArchive(archive.c_str(), target_.c_str(), 0), -1);
+    EXPECT_EQ(ExtractArchiveData(cut.data(), static_cast<DWORD>(cut.size()), target_.c_str(), 0),
+              -1);
+    EXPECT_TRUE(ListTree(target_).empty());
+    EXPECT_EQ(CurrentDirectory(), before);
+  }
+  EXPECT_EQ(UnpackArchive(nullptr, target_.c_str(), 0), -1);
+  EXPECT_EQ(UnpackArchive(L"", target_.c_str(), 0), -1);
+}
+
+TEST_F(PayloadExtraction, MissingTargetFolderIsAFailure) {
+  const std::wstring before = CurrentDirectory();
+  const std::wstring missing = scratch_ / L"missing\\";
+  EXPECT_EQ(ExtractPayload(missing.c_str(), 0), -1);
+  EXPECT_FALSE(FolderExists(missing));
+  EXPECT_EQ(CurrentDirectory(), before);
+}
+
+TEST_F(PayloadExtraction, TemporaryArchiveHasANewNameOfItsOwn) {
+  // A file of the old fixed name is neither used nor overwritten.
+  const std::wstring fixedName = temp_ / L"lkmaing_x64.zip";
+  ASSERT_TRUE(WriteFileBytes(fixedName, "somebody else's file"));
+  tempContents_ = {L"lkmaing_x64.zip"};
+
+  const std::string data = "archive bytes";
+  wchar_t first[kTemporaryArchivePathUnits], second[kTemporaryArchivePathUnits];
+  ASSERT_TRUE(CreateTemporaryArchive(data.data(), static_cast<DWORD>(data.size()), first));
+  ASSERT_TRUE(CreateTemporaryArchive(data.data(), static_cast<DWORD>(data.size()), second));
+  for (const std::wstring& path : {std::wstring(first), std::wstring(second)}) {
+    SCOPED_TRACE(lktest::Narrow(path));
+    EXPECT_EQ(path.rfind(temp_ / L"lkmaing_x64", 0), 0u);
+    EXPECT_EQ(path.substr(path.size() - 4), L".zip");
+    EXPECT_EQ(path.find(L'\\', temp_.Path().size()), std::wstring::npos);
+    EXPECT_EQ(ReadFileBytes(path), data);
+    DeleteFileW(path.c_str());
+  }
+  EXPECT_NE(std::wstring(first), std::wstring(second));
+
+  EXPECT_EQ(ExtractPayload(target_.c_str(), 0), 0);
+  EXPECT_TRUE(FileExists(target_ + L"lk_main64.exe"));
+  EXPECT_EQ(ReadFileBytes(fixedName), "somebody else's file");
+}
+
+TEST_F(PayloadExtraction, MissingTemporaryFolderIsAFailure) {
+  const std::wstring missing = scratch_ / L"no_temp\\";
+  lktest::ScopedEnvironmentVariable tmp(L"TMP", missing.c_str());
+  lktest::ScopedEnvironmentVariable temp(L"TEMP", missing.c_str());
+  const std::wstring before = CurrentDirectory();
+  EXPECT_EQ(ExtractPayload(target_.c_str(), 0), -1);
+  EXPECT_TRUE(ListTree(target_).empty());
+  EXPECT_EQ(CurrentDirectory(), before);
+}
+
+TEST_F(PayloadExtraction, MakeDirectoryPathCreatesMissingParents) {
+  ASSERT_TRUE(SetCurrentDirectoryW(scratch_.Path().c_str()));
+  ASSERT_TRUE(CreateDirectoryW(L"existing", nullptr));
+  ASSERT_TRUE(WriteFileBytes(scratch_ / L"file.txt", "a file, not a folder"));
+  struct Case {
+    const wchar_t* path;
+    bool absolute;  // below the scratch folder by its full path
+    int expected;
+    const wchar_t* folder;  // must exist afterwards (relative to the scratch folder)
+  };
+  const Case cases[] = {
+      {L"", false, 0, nullptr},
+      {L"a\\b\\c", false, 1, L"a\\b\\c"},
+      {L"d/e/", false, 1, L"d\\e"},
+      {L"existing", false, 1, L"existing"},
+      {L"existing\\f\\", false, 1, L"existing\\f"},
+      {L"file.txt\\sub", false, 0, nullptr},
+      {L"g\\h\\i", true, 1, L"g\\h\\i"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(lktest::Narrow(c.path));
+    const std::wstring path = c.absolute ? scratch_ / c.path : c.path;
+    EXPECT_EQ(MakeDirectoryPath(path.c_str()), c.expected);
+    if (c.folder) {
+      EXPECT_TRUE(FolderExists(scratch_ / c.folder));
+    }
+  }
+  EXPECT_FALSE(FolderExists(scratch_ / L"file.txt\\sub"));
+}
+
+TEST_F(PayloadExtraction, SetFileTimeFromDosSetsCreationAndLastWriteOnly) {
+  const std::wstring file = scratch_ / L"stamped.txt";
+  ASSERT_TRUE(WriteFileBytes(file, "content"));
+  SYSTEMTIME accessedAt = {2020, 1, 0, 2, 3, 4, 5, 0};
+  FILETIME accessed;
+  SystemTimeToFileTime(&accessedAt, &accessed);
+  {
+    lk::ScopedFileHandle h(
+        CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(SetFileTime(h.Get(), nullptr, &accessed, nullptr));
+  }
+
+  SetFileTimeFromDos(file.c_str(), lktest::kTestEntryTime);
+
+  const WIN32_FILE_ATTRIBUTE_DATA after = Attributes(file);
+  // Wine reports the last-write time as creation time; Windows shows the creation stamp.
+  EXPECT_EQ(LocalText(after.ftCreationTime), kArchiveTime);
+  EXPECT_EQ(LocalText(after.ftLastWriteTime), kArchiveTime);
+  EXPECT_TRUE(SameTime(after.ftLastAccessTime, accessed));
+  EXPECT_EQ(ReadFileBytes(file), "content");
+
+  SetFileTimeFromDos((scratch_ / L"missing.txt").c_str(), lktest::kTestEntryTime);
+  EXPECT_FALSE(FileExists(scratch_ / L"missing.txt"));
+}
+
+}  // namespace

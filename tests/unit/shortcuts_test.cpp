@@ -1,0 +1,208 @@
+#include "integration/shortcuts.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "app/os_version.h"
+#include "support/shell_folder_redirect.h"
+#include "support/shell_link_reader.h"
+#include "support/test_support.h"
+
+namespace {
+
+using lktest::FileExists;
+using lktest::ReadShellLink;
+using lktest::ShellLinkInfo;
+
+constexpr wchar_t kInstall[] = L"C:\\Programme\\Lumenkast\\";
+
+struct ExpectedLink {
+  const wchar_t* fileName;
+  std::wstring target;
+  const wchar_t* arguments;
+  std::wstring iconFile;
+  int iconIndex;
+  const wchar_t* description;
+};
+
+void ExpectLink(const std::wstring& folder, const ExpectedLink& expected) {
+  SCOPED_TRACE(lktest::Narrow(folder + expected.fileName));
+  ShellLinkInfo link;
+  ASSERT_TRUE(ReadShellLink(folder + expected.fileName, &link));
+  EXPECT_EQ(expected.target, link.target);
+  EXPECT_EQ(expected.arguments, link.arguments);
+  EXPECT_EQ(expected.description, link.description);
+  EXPECT_EQ(expected.iconFile, link.iconFile);
+  if (!expected.iconFile.empty()) {
+    EXPECT_EQ(expected.iconIndex, link.iconIndex);
+  }
+  EXPECT_EQ(L"", link.workingDirectory);
+}
+
+size_t CountFiles(const std::wstring& folder) {
+  size_t count = 0;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return count;
+}
+
+TEST(CreateShortcutIn, SavesTargetArgumentsAndIconButNoDescription) {
+  lktest::TempFolder folder;
+  const std::wstring viewer = std::wstring(kInstall) + L"lk_main64.exe";
+  struct Case {
+    const wchar_t* fileName;
+    const wchar_t* arguments;
+    const wchar_t* iconFile;
+    int iconIndex;
+  } cases[] = {
+      {L"plain.lnk", nullptr, nullptr, 0},
+      {L"thumbs.lnk", L"/thumbs", viewer.c_str(), 7},
+      {L"Verf\u00FCgbare PlugIns.lnk", nullptr, nullptr, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(1, CreateShortcutIn(folder.Path().c_str(), c.fileName, viewer.c_str(), c.arguments,
+                                  c.iconFile, c.iconIndex));
+    ExpectLink(folder.Path(), {c.fileName, viewer, c.arguments ? c.arguments : L"",
+                               c.iconFile ? c.iconFile : L"", c.iconIndex, L""});
+  }
+}
+
+TEST(CreateShortcutIn, OverwritesAnExistingLinkAndFailsInAMissingFolder) {
+  lktest::TempFolder folder;
+  ASSERT_EQ(1,
+            CreateShortcutIn(folder.Path().c_str(), L"a.lnk", L"C:\\old.exe", L"/old", nullptr, 0));
+  ASSERT_EQ(1,
+            CreateShortcutIn(folder.Path().c_str(), L"a.lnk", L"C:\\new.exe", nullptr, nullptr, 0));
+  ExpectLink(folder.Path(), {L"a.lnk", L"C:\\new.exe", L"", L"", 0, L""});
+
+  const std::wstring missing = folder / L"missing\\";
+  EXPECT_EQ(0, CreateShortcutIn(missing.c_str(), L"a.lnk", L"C:\\new.exe", nullptr, nullptr, 0));
+  EXPECT_FALSE(FileExists(missing + L"a.lnk"));
+}
+
+// The desktop folders as the shell reports them. The shell keeps the desktop folder it
+// saw first for the whole process, so these tests use the prefix's real desktops and
+// remove what they saved.
+class DesktopShortcut : public ::testing::Test {
+ protected:
+  static std::wstring Folder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return std::wstring(path) + L"\\";
+  }
+  void SetUp() override { RemoveLinks(); }
+  void TearDown() override { RemoveLinks(); }
+  void RemoveLinks() {
+    for (const std::wstring& folder : {user_, common_}) {
+      DeleteFileW((folder + kName).c_str());
+    }
+  }
+
+  static constexpr wchar_t kName[] = L"Lumenkast Unit Test.lnk";
+  const std::wstring user_ = Folder(CSIDL_DESKTOPDIRECTORY);
+  const std::wstring common_ = Folder(CSIDL_COMMON_DESKTOPDIRECTORY);
+  const std::wstring viewer_ = std::wstring(kInstall) + L"lk_main64.exe";
+};
+
+TEST_F(DesktopShortcut, GoesToTheUserOrTheCommonDesktopWithItsProperties) {
+  struct Case {
+    int allUsers;
+    std::wstring used;
+    std::wstring unused;
+  } cases[] = {{0, user_, common_}, {1, common_, user_}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.allUsers);
+    EXPECT_EQ(1, CreateDesktopShortcut(viewer_.c_str(), kName, viewer_.c_str(),
+                                       L"Lumenkast - Thumbnails", L"/thumbs", 7, c.allUsers));
+    ExpectLink(c.used, {kName, viewer_, L"/thumbs", viewer_, 7, L"Lumenkast - Thumbnails"});
+    EXPECT_FALSE(FileExists(c.unused + kName));
+    RemoveLinks();
+  }
+}
+
+TEST_F(DesktopShortcut, WithoutIconOrArgumentsLeavesThemEmpty) {
+  EXPECT_EQ(1, CreateDesktopShortcut(viewer_.c_str(), kName, nullptr,
+                                     L"Lumenkast 64 - Bildbetrachter", nullptr, 0, 0));
+  ExpectLink(user_, {kName, viewer_, L"", L"", 0, L"Lumenkast 64 - Bildbetrachter"});
+}
+
+// The programs folders of the process are pointed at temporary folders.
+class ProgramGroup : public ::testing::Test {
+ protected:
+  lktest::ScratchRegistry registry_;
+  lktest::RedirectedShellFolders folders_;
+};
+
+// The group's links in order, as the current Windows version asks for them.
+std::vector<ExpectedLink> GroupLinks() {
+  const std::wstring folder = kInstall;
+  const std::wstring viewer = folder + L"lk_main64.exe";
+  std::vector<ExpectedLink> links = {
+      {L"Lumenkast 64 4.50.lnk", viewer, L"", L"", 0, L""},
+      {L"Lumenkast - Thumbnails.lnk", viewer, L"/thumbs", viewer, 7, L""},
+      {L"\u00DCber Lumenkast.lnk", folder + L"lk_about.txt", L"", L"", 0, L""},
+      {L"Was ist neu.lnk", folder + L"lk_changes.txt", L"", L"", 0, L""},
+      {L"Kommandozeilen-Optionen.lnk", folder + L"lk_options.txt", L"", L"", 0, L""},
+      {L"Verf\u00FCgbare PlugIns.lnk", folder + L"lk_plugins.txt", L"", L"", 0, L""},
+      {L"Verf\u00FCgbare Sprachen.lnk", folder + L"lk_languages.txt", L"", L"", 0, L""},
+      {L"Lumenkast Hilfe.lnk", folder + L"help\\lk_main32_deutsch.chm", L"", L"", 0, L""},
+  };
+  return links;
+}
+
+TEST_F(ProgramGroup, HoldsEveryLinkEvenForMissingTargets) {
+  for (int allUsers : {0, 1}) {
+    SCOPED_TRACE(allUsers);
+    const std::wstring programs = allUsers ? folders_.CommonPrograms() : folders_.UserPrograms();
+    const std::wstring other = allUsers ? folders_.UserPrograms() : folders_.CommonPrograms();
+    CreateProgramGroup(kInstall, allUsers);
+
+    const std::wstring group = programs + L"Lumenkast\\";
+    for (const ExpectedLink& link : GroupLinks()) ExpectLink(group, link);
+    // Before Windows 8 the group also offers the uninstaller.
+    const bool uninstallLink = FileExists(group + L"Lumenkast deinstallieren.lnk");
+    EXPECT_EQ(!IsOsVersionAtLeast(6, 2), uninstallLink);
+    if (uninstallLink) {
+      ExpectLink(group, {L"Lumenkast deinstallieren.lnk",
+                         std::wstring(kInstall) + L"lk_uninstall.exe", L"", L"", 0, L""});
+    }
+    EXPECT_EQ(GroupLinks().size() + (uninstallLink ? 1 : 0), CountFiles(group));
+    EXPECT_FALSE(lktest::FolderExists(other + L"Lumenkast"));
+    lktest::RemoveTree(group);
+  }
+}
+
+TEST_F(ProgramGroup, ReplacesTheLinksOf444And442Only) {
+  const std::wstring group = folders_.UserPrograms() + L"Lumenkast\\";
+  CreateDirectoryW(group.c_str(), nullptr);
+  for (const wchar_t* old : {L"Lumenkast 64 4.44.lnk", L"Lumenkast 64 4.42.lnk",
+                             L"Lumenkast 64 4.41.lnk", L"Lumenkast 64 4.4.lnk"}) {
+    ASSERT_TRUE(lktest::WriteFileBytes(group + old, "old"));
+  }
+  CreateProgramGroup(kInstall, 0);
+  EXPECT_FALSE(FileExists(group + L"Lumenkast 64 4.44.lnk"));
+  EXPECT_FALSE(FileExists(group + L"Lumenkast 64 4.42.lnk"));
+  EXPECT_TRUE(FileExists(group + L"Lumenkast 64 4.41.lnk"));
+  EXPECT_TRUE(FileExists(group + L"Lumenkast 64 4.4.lnk"));
+  EXPECT_TRUE(FileExists(group + L"Lumenkast 64 4.50.lnk"));
+}
+
+TEST_F(ProgramGroup, BlockedGroupFolderSavesNoLinkAnywhere) {
+  // A file where the group folder belongs.
+  const std::wstring blocker = folders_.UserPrograms() + L"Lumenkast";
+  ASSERT_TRUE(lktest::WriteFileBytes(blocker, "Datei"));
+  EXPECT_EQ(0, CreateProgramGroup(kInstall, 0));
+  EXPECT_EQ("Datei", lktest::ReadFileBytes(blocker));
+  EXPECT_EQ(1u, CountFiles(folders_.UserPrograms()));
+}
+
+}  // namespace

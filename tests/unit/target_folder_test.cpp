@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/target_folder.h"
+#include "support/test_support.h"
+
+namespace {
+
+void SetMachineString(const wchar_t* key, const wchar_t* name, const wchar_t* value) {
+  HKEY k = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyW(HKEY_LOCAL_MACHINE, key, &k));
+  RegSetValueExW(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                 static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+  RegCloseKey(k);
+}
+
+constexpr wchar_t kCurrentVersion[] = L"Software\\Microsoft\\Windows\\CurrentVersion";
+constexpr wchar_t kOpenCommand[] = L"SOFTWARE\\Classes\\Lumenkast\\shell\\open\\command";
+
+TEST(GetDefaultInstallFolder, ProgramFilesFolderOrFallback) {
+  lktest::ScratchRegistry registry;
+  wchar_t folder[MAX_PATH];
+  GetDefaultInstallFolder(folder);
+  EXPECT_STREQ(L"C:\\Lumenkast\\", folder);
+
+  SetMachineString(kCurrentVersion, L"ProgramFilesDir", L"C:\\Program Files");
+  GetDefaultInstallFolder(folder);
+  EXPECT_STREQ(L"C:\\Program Files\\Lumenkast", folder);
+
+  SetMachineString(kCurrentVersion, L"ProgramFilesDir", L"D:\\Progs\\");
+  GetDefaultInstallFolder(folder);
+  EXPECT_STREQ(L"D:\\Progs\\Lumenkast", folder);
+}
+
+TEST(GetPreviousInstallFolder, ReadsTheFolderOfTheRegisteredOpenCommand) {
+  const struct {
+    const wchar_t* command;  // null: no key
+    bool found;
+    const wchar_t* folder;
+  } cases[] = {
+      {nullptr, false, L""},
+      {L"", false, L""},
+      {L"\"D:\\Apps\\Lumenkast\\lk_main64.exe\" \"%1\"", true, L"D:\\Apps\\Lumenkast\\"},
+      {L"\"C:\\Program Files\\Lumenkast\\lk_main64.exe\"", true, L"C:\\Program Files\\Lumenkast\\"},
+      {L"\"C:\\Other\\viewer.exe\" \"%1\"", false, L""},
+      {L"\"C:\\Other\\LK_MAIN64.EXE\" \"%1\"", false, L""},
+  };
+  for (const auto& c : cases) {
+    lktest::ScratchRegistry registry;
+    if (c.command) SetMachineString(kOpenCommand, nullptr, c.command);
+    wchar_t folder[MAX_PATH] = L"junk";
+    EXPECT_EQ(c.found, GetPreviousInstallFolder(folder));
+    EXPECT_STREQ(c.folder, folder);
+  }
+}
+
+TEST(GetProposedInstallFolder, EarlierInstallationWinsOverDefault) {
+  lktest::ScratchRegistry registry;
+  SetMachineString(kCurrentVersion, L"ProgramFilesDir", L"C:\\Program Files");
+  wchar_t folder[MAX_PATH];
+  GetProposedInstallFolder(folder);
+  EXPECT_STREQ(L"C:\\Program Files\\Lumenkast", folder);
+
+  SetMachineString(kOpenCommand, nullptr, L"\"D:\\Apps\\Lumenkast\\lk_main64.exe\" \"%1\"");
+  GetProposedInstallFolder(folder);
+  EXPECT_STREQ(L"D:\\Apps\\Lumenkast\\", folder);
+}
+
+TEST(TrimSpaces, TrimsSpacesOnlyOnBothEnds) {
+  const struct {
+    const wchar_t* in;
+    const wchar_t* out;
+  } cases[] = {
+      {L"  C:\\a b  ", L"C:\\a b"}, {L"   ", L""}, {L"", L""}, {L"\tC:\\x\t", L"\tC:\\x\t"},
+      {L"C:\\x", L"C:\\x"},
+  };
+  for (const auto& c : cases) {
+    wchar_t text[MAX_PATH];
+    wcscpy(text, c.in);
+    TrimSpaces(text);
+    EXPECT_STREQ(c.out, text);
+  }
+}
+
+class CreateFolderTreeTest : public testing::Test {
+ protected:
+  lktest::TempFolder temp_;
+  wchar_t before_[MAX_PATH] = {};
+  void SetUp() override { GetCurrentDirectoryW(MAX_PATH, before_); }
+  void TearDown() override {
+    wchar_t after[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, after);
+    EXPECT_STREQ(before_, after) << "the current directory must be restored";
+  }
+};
+
+TEST_F(CreateFolderTreeTest, TrimsEachComponentAndCreatesTheTree) {
+  std::wstring base = temp_.Path();
+  wchar_t path[MAX_PATH];
+  wcscpy(path, (L" " + base + L"New Folder \\Sub").c_str());
+  ASSERT_EQ(1, CreateFolderTree(path));
+  EXPECT_EQ(base + L"New Folder\\Sub\\", std::wstring(path));
+  EXPECT_TRUE(lktest::FolderExists(base + L"New Folder\\Sub"));
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((base + L"New*").c_str(), &data);
+  ASSERT_NE(INVALID_HANDLE_VALUE, find);
+  EXPECT_STREQ(L"New Folder", data.cFileName);
+  EXPECT_FALSE(FindNextFileW(find, &data));
+  FindClose(find);
+}
+
+TEST_F(CreateFolderTreeTest, ExistingFolderAndUnusablePaths) {
+  std::wstring existing = temp_.Path();
+  existing.pop_back();
+  const struct {
+    std::wstring in;
+    int result;
+    std::wstring out;
+  } cases[] = {
+      {existing, 1, temp_.Path()},
+      {L"    ", 0, L""},
+      {L"", 0, L""},
+      {L"Q:\\Lumenkast", 0, L"Q:\\Lumenkast\\"},
+      {L"\\\\nosuchserver\\share\\dir", 0, L"\\\\nosuchserver\\share\\dir\\"},
+  };
+  for (const auto& c : cases) {
+    wchar_t path[MAX_PATH];
+    wcscpy(path, c.in.c_str());
+    EXPECT_EQ(c.result, CreateFolderTree(path)) << lktest::Narrow(c.in);
+    EXPECT_EQ(c.out, std::wstring(path));
+  }
+}
+
+TEST(AppendProductFolderIfMissing, BrowsedFolderBecomesTheProposal) {
+  const struct {
+    const wchar_t* chosen;
+    const wchar_t* proposal;
+  } cases[] = {
+      {L"D:\\", L"D:\\Lumenkast\\"},
+      {L"D:\\Tools", L"D:\\Tools\\Lumenkast\\"},
+      {L"D:\\Tools\\", L"D:\\Tools\\Lumenkast\\"},
+      {L"D:\\Tools\\LUMENKAST", L"D:\\Tools\\LUMENKAST\\"},
+      {L"D:\\Tools\\lumenkast\\", L"D:\\Tools\\lumenkast\\"},
+      {L"D:\\Lumenkast", L"D:\\Lumenkast\\"},
+  };
+  for (const auto& c : cases) {
+    wchar_t folder[MAX_PATH];
+    wcscpy(folder, c.chosen);
+    AppendProductFolderIfMissing(folder);
+    EXPECT_STREQ(c.proposal, folder);
+  }
+}
+
+}  // namespace
