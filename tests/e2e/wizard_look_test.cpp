@@ -1,0 +1,193 @@
+// What the user sees of the wizard: every page's texts and logo, pictures of the five
+// pages (kept for the documentation), and the licence link.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/product_info.h"
+#include "support/installation_state.h"
+#include "support/wizard_driver.h"
+
+namespace {
+
+using lktest::kNextButton;
+using lktest::ScreenCapture;
+using lktest::ShowsText;
+using lktest::WindowText;
+
+struct PageLook {
+  int position;
+  const char* file;  // picture name
+  int logos;
+  std::vector<std::wstring> texts;
+};
+
+const std::vector<PageLook>& PageLooks() {
+  static const std::vector<PageLook> looks = {
+      {lktest::kOptionsPage, "wizard-1-options", 1,
+       {L"Willkommen zur Lumenkast 64 Installation!",
+        L"Dieses Programm wird Lumenkast Version  4.50  (64 bit) auf Ihrem PC installieren.",
+        L"Verknüpfungen erzeugen:", L"Lumenkast-Verknüpfung auf dem &Desktop",
+        L"Thu&mbnails-Verknüpfung auf dem &Desktop",
+        L"Lumenkast-Verknüpfung im Start-Menü -> &Programme", L"Nur für den aktuellen &Benutzer",
+        L"Für &alle Benutzer", L"&Keine", L"Zielverzeichnis:", L"D&urchsuchen",
+        L"Lumenkast EULA", L"(End User License Agreement) lesen."}},
+      {lktest::kWhatsNewPage, "wizard-2-whats-new", 0, {L"Was ist neu in dieser Version?"}},
+      {lktest::kAssociationPage, "wizard-3-associations", 0,
+       {L"Möchten Sie Dateien mit Lumenkast verknüpfen? (optional !)",
+        L"Info: wenn Sie ein Update durchführen, können Sie diesen Schritt überspringen",
+        L"* - PlugIns", L"Nur Bilder", L"Alle markieren", L"Keine markieren"}},
+      {lktest::kReadyPage, "wizard-4-ready", 1,
+       {L"Bereit zum Installieren!", L"Zielverzeichnis: C:\\WizTest\\Lumenkast",
+        L"INI-Verzeichnis ändern (für Fortgeschrittene):", L"&Lumenkast-Verzeichnis",
+        L"\"&Anwendungsdaten\"-Verzeichnis (empfohlen für Vista, Win 7, Win 8, Win 10)",
+        L"Installiere ... bitte warten ...",
+        L"Drücken Sie den \"Weiter\" Knopf um die Installation zu starten ..."}},
+      {lktest::kFinishPage, "wizard-5-finish", 1,
+       {L"Einrichtung abgeschlossen!",
+        L"Die Installation dieses Programms auf Ihrem Computer ist abgeschlossen.",
+        L"Anschließend ...", L"Lumenkast &FAQs (Häufig gestellte Fragen) Webseite anzeigen",
+        L"Lumenkast &starten", std::wstring(72, L'_'),
+        L"Lumenkast deinstallieren?\n\nGehen Sie zu \"Start->Programme->Lumenkast\" und "
+        L"starten Sie \"Lumenkast deinstallieren\"."}},
+  };
+  return looks;
+}
+
+// Picture controls of the page that show a bitmap.
+int LogoCount(HWND page) {
+  int logos = 0;
+  for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    DWORD_PTR image = 0;
+    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP &&
+        SendMessageTimeoutW(child, STM_GETIMAGE, IMAGE_BITMAP, 0, SMTO_NORMAL, 2000, &image) &&
+        image) {
+      ++logos;
+    }
+  }
+  return logos;
+}
+
+int DistinctColours(const ScreenCapture& shot) {
+  std::set<COLORREF> colours;
+  for (int y = 0; y < shot.Height(); y += 2) {
+    for (int x = 0; x < shot.Width(); x += 2) colours.insert(shot.Pixel(x, y));
+  }
+  return static_cast<int>(colours.size());
+}
+
+class WizardLook : public lktest::WizardTest {
+ protected:
+  // The page shown, checked and pictured into <build>\screenshots.
+  void CheckAndPicture(const PageLook& look) {
+    SCOPED_TRACE(look.file);
+    ASSERT_EQ(look.position, wizard_.ActivePage());
+    HWND page = wizard_.ActivePageWindow();
+    for (const std::wstring& text : look.texts) EXPECT_TRUE(ShowsText(page, text));
+    EXPECT_EQ(look.logos, LogoCount(page));
+
+    wizard_.Sync();
+    Sleep(400);  // let the page paint
+    const ScreenCapture shot = ScreenCapture::OfWindow(wizard_.Sheet());
+    EXPECT_GT(DistinctColours(shot), 8) << "nothing drawn";
+    const std::wstring folder = std::wstring(LK_BUILD_DIR) + L"\\screenshots";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::string name = look.file;
+    EXPECT_TRUE(shot.SaveBmp(folder + L"\\" + std::wstring(name.begin(), name.end()) + L".bmp"));
+  }
+};
+
+TEST_F(WizardLook, EveryPageShowsItsGermanTextsAndIsPictured) {
+  ASSERT_NO_FATAL_FAILURE(StartWizard());
+  ASSERT_NO_FATAL_FAILURE(TypeFolder(kTarget));
+  for (const PageLook& look : PageLooks()) {
+    if (look.position == lktest::kFinishPage) {
+      ASSERT_TRUE(wizard_.Press(kNextButton));  // installs; no format checked, no question
+      ASSERT_TRUE(wizard_.WaitForPage(lktest::kFinishPage, 30000));
+    } else {
+      ASSERT_NO_FATAL_FAILURE(NextUntil(look.position));
+    }
+    ASSERT_NO_FATAL_FAILURE(CheckAndPicture(look));
+  }
+}
+
+// The licence link: blue, underlined, its window fitted to its text, and a click opens the
+// licence address through the shell (whose https handler is a recorder here).
+TEST_F(WizardLook, LicenceLinkIsABlueUnderlinedFittedLinkThatOpensTheLicencePage) {
+  const COLORREF linkBlue = RGB(0, 0, 238);
+  const COLORREF visitedPurple = RGB(85, 26, 139);
+  ASSERT_NO_FATAL_FAILURE(StartWizard());
+  HWND link = wizard_.Control(1045);
+  ASSERT_NE(nullptr, link);
+  EXPECT_EQ(L"Lumenkast EULA", WindowText(link));
+
+  // The window is exactly as large as the text in the page's font, underlined.
+  HDC screen = GetDC(nullptr);
+  LOGFONTW font = {};
+  font.lfHeight = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+  font.lfWeight = FW_NORMAL;
+  font.lfUnderline = TRUE;
+  font.lfCharSet = DEFAULT_CHARSET;
+  wcscpy(font.lfFaceName, L"Microsoft Sans Serif");
+  HFONT hfont = CreateFontIndirectW(&font);
+  HGDIOBJ old = SelectObject(screen, hfont);
+  SIZE text = {};
+  GetTextExtentPoint32W(screen, L"Lumenkast EULA", 14, &text);
+  SelectObject(screen, old);
+  DeleteObject(hfont);
+  ReleaseDC(nullptr, screen);
+  RECT window = {};
+  GetWindowRect(link, &window);
+  EXPECT_EQ(text.cx, window.right - window.left);
+  EXPECT_EQ(text.cy, window.bottom - window.top);
+
+  // Drawn in the link colour with an underline across the whole text.
+  auto count = [](const ScreenCapture& shot, COLORREF colour, int y) {
+    int n = 0;
+    for (int x = 0; x < shot.Width(); ++x) n += shot.Pixel(x, y) == colour;
+    return n;
+  };
+  wizard_.Sync();
+  Sleep(300);
+  ScreenCapture shot = ScreenCapture::OfWindow(link);
+  int blue = 0;
+  int widestBlueRow = 0;
+  for (int y = 0; y < shot.Height(); ++y) {
+    blue += count(shot, linkBlue, y);
+    widestBlueRow = std::max(widestBlueRow, count(shot, linkBlue, y));
+  }
+  EXPECT_GT(blue, 0) << "no text in the link colour";
+  EXPECT_GE(widestBlueRow, shot.Width() * 9 / 10) << "no underline";
+
+  const std::wstring opened = std::wstring(kTargetRoot) + L"\\shell-open.txt";
+  CreateDirectoryW(kTargetRoot, nullptr);
+  lktest::ScopedRegString browser(
+      HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\https\\shell\\open\\command", nullptr,
+      L"C:\\windows\\system32\\cmd.exe /c echo %1>>" + opened);
+  wizard_.ClickStatic(link);
+  for (int i = 0; i < 100 && lktest::ReadFileBytes(opened).empty(); ++i) Sleep(100);
+  const std::string url(lk::kLicenseUrl, lk::kLicenseUrl + wcslen(lk::kLicenseUrl));
+  EXPECT_EQ(url + "\r\n", lktest::ReadFileBytes(opened));
+
+  // Visited now: redrawn in the visited colour; the wizard stays where it was.
+  Sleep(300);
+  shot = ScreenCapture::OfWindow(link);
+  int purple = 0;
+  blue = 0;
+  for (int y = 0; y < shot.Height(); ++y) {
+    purple += count(shot, visitedPurple, y);
+    blue += count(shot, linkBlue, y);
+  }
+  EXPECT_GT(purple, 0);
+  EXPECT_EQ(0, blue);
+  EXPECT_EQ(lktest::kOptionsPage, wizard_.ActivePage());
+  EXPECT_FALSE(wizard_.HasMessageBox());
+}
+
+}  // namespace
