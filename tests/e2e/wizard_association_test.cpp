@@ -1,6 +1,5 @@
 // The association page's list: its rows, their check boxes and the three buttons.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <vector>
@@ -57,12 +56,9 @@ TEST_F(WizardAssociationPage, ListsEveryCatalogueRowUncheckedInCatalogueOrder) {
     const wchar_t* label;
     const wchar_t* description;
   } rows[] = {
-      {0, L"ANI", L"Animated Windows Cursors *"},
-      {26, L"JPG/JPEG/JPE", L"JPEG Format"},
-      {34, L"PNG", L"Portable Network Graphics"},
-      {51, L"XPM", L"X-Pixmap *"},
-      {52, L"SWF/FLV", L"Macromedia Flash Format *"},
-      {67, L"WMA", L"Windows Media Audio File *"},
+      {0, L"ANI", L"Animated Windows Cursors *"},     {26, L"JPG/JPEG/JPE", L"JPEG Format"},
+      {34, L"PNG", L"Portable Network Graphics"},     {51, L"XPM", L"X-Pixmap *"},
+      {52, L"SWF/FLV", L"Macromedia Flash Format *"}, {67, L"WMA", L"Windows Media Audio File *"},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(row.label, wizard_.ListItemText(list_, row.index, 0)) << row.index;

@@ -1,7 +1,6 @@
 // What the user sees of the wizard: every page's texts and logo, pictures of the five
 // pages (kept for the documentation), and the licence link.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <algorithm>
@@ -30,26 +29,34 @@ struct PageLook {
 
 const std::vector<PageLook>& PageLooks() {
   static const std::vector<PageLook> looks = {
-      {lktest::kOptionsPage, "wizard-1-options", 1,
+      {lktest::kOptionsPage,
+       "wizard-1-options",
+       1,
        {L"Willkommen zur Lumenkast 64 Installation!",
         L"Dieses Programm wird Lumenkast Version  4.50  (64 bit) auf Ihrem PC installieren.",
         L"Verknüpfungen erzeugen:", L"Lumenkast-Verknüpfung auf dem &Desktop",
         L"Thu&mbnails-Verknüpfung auf dem &Desktop",
         L"Lumenkast-Verknüpfung im Start-Menü -> &Programme", L"Nur für den aktuellen &Benutzer",
-        L"Für &alle Benutzer", L"&Keine", L"Zielverzeichnis:", L"D&urchsuchen",
-        L"Lumenkast EULA", L"(End User License Agreement) lesen."}},
+        L"Für &alle Benutzer", L"&Keine", L"Zielverzeichnis:", L"D&urchsuchen", L"Lumenkast EULA",
+        L"(End User License Agreement) lesen."}},
       {lktest::kWhatsNewPage, "wizard-2-whats-new", 0, {L"Was ist neu in dieser Version?"}},
-      {lktest::kAssociationPage, "wizard-3-associations", 0,
+      {lktest::kAssociationPage,
+       "wizard-3-associations",
+       0,
        {L"Möchten Sie Dateien mit Lumenkast verknüpfen? (optional !)",
         L"Info: wenn Sie ein Update durchführen, können Sie diesen Schritt überspringen",
         L"* - PlugIns", L"Nur Bilder", L"Alle markieren", L"Keine markieren"}},
-      {lktest::kReadyPage, "wizard-4-ready", 1,
+      {lktest::kReadyPage,
+       "wizard-4-ready",
+       1,
        {L"Bereit zum Installieren!", L"Zielverzeichnis: C:\\WizTest\\Lumenkast",
         L"INI-Verzeichnis ändern (für Fortgeschrittene):", L"&Lumenkast-Verzeichnis",
         L"\"&Anwendungsdaten\"-Verzeichnis (empfohlen für Vista, Win 7, Win 8, Win 10)",
         L"Installiere ... bitte warten ...",
         L"Drücken Sie den \"Weiter\" Knopf um die Installation zu starten ..."}},
-      {lktest::kFinishPage, "wizard-5-finish", 1,
+      {lktest::kFinishPage,
+       "wizard-5-finish",
+       1,
        {L"Einrichtung abgeschlossen!",
         L"Die Installation dieses Programms auf Ihrem Computer ist abgeschlossen.",
         L"Anschließend ...", L"Lumenkast &FAQs (Häufig gestellte Fragen) Webseite anzeigen",
@@ -128,20 +135,13 @@ TEST_F(WizardLook, LicenceLinkIsABlueUnderlinedFittedLinkThatOpensTheLicencePage
   EXPECT_EQ(L"Lumenkast EULA", WindowText(link));
 
   // The window is exactly as large as the text in the page's font, underlined.
-  HDC screen = GetDC(nullptr);
-  LOGFONTW font = {};
-  font.lfHeight = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  font.lfWeight = FW_NORMAL;
+  LOGFONTW font = lktest::PageFontDescription();
   font.lfUnderline = TRUE;
-  font.lfCharSet = DEFAULT_CHARSET;
-  wcscpy(font.lfFaceName, L"Microsoft Sans Serif");
-  HFONT hfont = CreateFontIndirectW(&font);
-  HGDIOBJ old = SelectObject(screen, hfont);
+  lk::ScopedCreatedDc dc(CreateCompatibleDC(nullptr));
+  lk::ScopedGdiObject underlined(CreateFontIndirectW(&font));
+  SelectObject(dc.Get(), underlined.Get());
   SIZE text = {};
-  GetTextExtentPoint32W(screen, L"Lumenkast EULA", 14, &text);
-  SelectObject(screen, old);
-  DeleteObject(hfont);
-  ReleaseDC(nullptr, screen);
+  GetTextExtentPoint32W(dc.Get(), L"Lumenkast EULA", 14, &text);
   RECT window = {};
   GetWindowRect(link, &window);
   EXPECT_EQ(text.cx, window.right - window.left);
@@ -167,9 +167,9 @@ TEST_F(WizardLook, LicenceLinkIsABlueUnderlinedFittedLinkThatOpensTheLicencePage
 
   const std::wstring opened = std::wstring(kTargetRoot) + L"\\shell-open.txt";
   CreateDirectoryW(kTargetRoot, nullptr);
-  lktest::ScopedRegString browser(
-      HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\https\\shell\\open\\command", nullptr,
-      L"C:\\windows\\system32\\cmd.exe /c echo %1>>" + opened);
+  lktest::ScopedRegString browser(HKEY_LOCAL_MACHINE,
+                                  L"SOFTWARE\\Classes\\https\\shell\\open\\command", nullptr,
+                                  L"C:\\windows\\system32\\cmd.exe /c echo %1>>" + opened);
   wizard_.ClickStatic(link);
   for (int i = 0; i < 100 && lktest::ReadFileBytes(opened).empty(); ++i) Sleep(100);
   const std::string url(lk::kLicenseUrl, lk::kLicenseUrl + wcslen(lk::kLicenseUrl));

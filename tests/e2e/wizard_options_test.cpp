@@ -1,7 +1,6 @@
 // The wizard's first pages as a user meets them: the options page, the way back to it,
 // and the check of the target folder on Next.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <string>

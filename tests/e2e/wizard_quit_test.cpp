@@ -1,6 +1,5 @@
 // Leaving the wizard before the installation: "&Beenden" and the close box ask first.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include "support/registry_reader.h"

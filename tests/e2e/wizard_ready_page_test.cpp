@@ -1,6 +1,5 @@
 // The ready page: the folder it sums up and the settings location it proposes.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include "support/installation_state.h"

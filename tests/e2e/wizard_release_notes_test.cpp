@@ -1,6 +1,5 @@
 // The release notes as the setup executable carries them for the what's-new page.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <string>

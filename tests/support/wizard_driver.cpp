@@ -2,10 +2,10 @@
 
 #include <commctrl.h>
 #include <prsht.h>
-
 #include <shlobj.h>
 
 #include <cstring>
+#include <cwchar>
 
 #include "support/installation_state.h"
 
@@ -56,6 +56,19 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
   return FALSE;
 }
 
+// The screen's device context, released with the object.
+class ScreenDc {
+ public:
+  ScreenDc() : dc_(GetDC(nullptr)) {}
+  ~ScreenDc() { ReleaseDC(nullptr, dc_); }
+  ScreenDc(const ScreenDc&) = delete;
+  ScreenDc& operator=(const ScreenDc&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
 template <typename Condition>
 bool WaitUntil(DWORD timeout_ms, Condition condition) {
   const DWORD start = GetTickCount();
@@ -71,8 +84,8 @@ class RemoteMemory {
  public:
   RemoteMemory(HANDLE process, size_t size)
       : process_(process),
-        address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE,
-                                PAGE_READWRITE)) {}
+        address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {
+  }
   ~RemoteMemory() {
     if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
   }
@@ -183,23 +196,20 @@ ScreenCapture ScreenCapture::OfScreenRect(const RECT& rect) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
+  ScreenDc screen;
+  lk::ScopedCreatedDc memory(CreateCompatibleDC(screen.Get()));
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap && bits) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    capture.width_ = width;
-    capture.height_ = height;
-    capture.pixels_.assign(static_cast<const DWORD*>(bits),
-                           static_cast<const DWORD*>(bits) + width * height);
-    SelectObject(memory, old);
-  }
-  if (bitmap) DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
+  lk::ScopedGdiObject bitmap(
+      CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!memory || !bitmap || !bits) return capture;
+  HGDIOBJ old = SelectObject(memory.Get(), bitmap.Get());
+  BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY);
+  GdiFlush();
+  capture.width_ = width;
+  capture.height_ = height;
+  capture.pixels_.assign(static_cast<const DWORD*>(bits),
+                         static_cast<const DWORD*>(bits) + width * height);
+  SelectObject(memory.Get(), old);
   return capture;
 }
 
@@ -237,25 +247,33 @@ bool ScreenCapture::SaveBmp(const std::wstring& path) const {
     }
     bytes += row;
   }
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(f);
-  return ok && written == bytes.size();
+  return WriteFileBytes(path, bytes);
+}
+
+LOGFONTW PageFontDescription() {
+  LOGFONTW font = {};
+  font.lfHeight = -MulDiv(8, GetDeviceCaps(ScreenDc().Get(), LOGPIXELSY), 72);
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = DEFAULT_CHARSET;
+  wcscpy(font.lfFaceName, L"Microsoft Sans Serif");
+  return font;
 }
 
 WizardProcess::~WizardProcess() { Terminate(); }
 
 bool WizardProcess::Start(const std::wstring& directory, DWORD timeout_ms) {
+  Terminate();
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
   std::wstring command = L"\"" + std::wstring(LK_SETUP_EXE) + L"\"";
-  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      directory.c_str(), &startup, &process_)) {
-    process_ = {};
+  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
+                      &startup, &process)) {
     return false;
   }
+  process_.Reset(process.hProcess);
+  thread_.Reset(process.hThread);
+  processId_ = process.dwProcessId;
   return WaitUntil(timeout_ms, [this] {
     sheet_ = FindSheet();
     return sheet_ != nullptr;
@@ -263,29 +281,28 @@ bool WizardProcess::Start(const std::wstring& directory, DWORD timeout_ms) {
 }
 
 bool WizardProcess::Running() const {
-  return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+  return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
 }
 
 bool WizardProcess::WaitForExit(DWORD timeout_ms) {
-  return !process_.hProcess || WaitForSingleObject(process_.hProcess, timeout_ms) == WAIT_OBJECT_0;
+  return !process_ || WaitForSingleObject(process_.Get(), timeout_ms) == WAIT_OBJECT_0;
 }
 
 void WizardProcess::Terminate() {
-  if (!process_.hProcess) return;
   if (Running()) {
-    TerminateProcess(process_.hProcess, 99);
-    WaitForSingleObject(process_.hProcess, 5000);
+    TerminateProcess(process_.Get(), 99);
+    WaitForSingleObject(process_.Get(), 5000);
   }
-  CloseHandle(process_.hThread);
-  CloseHandle(process_.hProcess);
-  process_ = {};
+  process_.Reset();
+  thread_.Reset();
+  processId_ = 0;
   sheet_ = nullptr;
 }
 
 HWND WizardProcess::FindSheet() const {
   // The dialog with the wizard's Next button. It is still hidden, and its title not yet the
   // page caption, while its first page is activated (which may show a message box).
-  WindowSearch search = {process_.dwProcessId, nullptr, kNextButton, false, nullptr};
+  WindowSearch search = {processId_, nullptr, kNextButton, false, nullptr};
   EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -353,7 +370,7 @@ bool WizardProcess::Type(int controlId, const std::wstring& text) {
 void WizardProcess::PressCloseBox() { PostMessageW(sheet_, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
 HWND WizardProcess::FindMessageBox() const {
-  WindowSearch search = {process_.dwProcessId, sheet_, kMessageBoxTextId, true, nullptr};
+  WindowSearch search = {processId_, sheet_, kMessageBoxTextId, true, nullptr};
   EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -372,14 +389,13 @@ bool WizardProcess::HasMessageBox() const { return FindMessageBox() != nullptr; 
 bool WizardProcess::Answer(HWND box, int buttonId) {
   HWND button = GetDlgItem(box, buttonId);
   if (!IsUsable(button)) return false;
-  PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-               reinterpret_cast<LPARAM>(button));
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
   return WaitUntil(10000, [box] { return !IsWindow(box) || !IsWindowVisible(box); });
 }
 
 std::wstring WizardProcess::ListItemText(HWND list, int item, int subItem) {
   constexpr int kChars = 260;
-  RemoteMemory memory(process_.hProcess, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+  RemoteMemory memory(process_.Get(), sizeof(LVITEMW) + kChars * sizeof(wchar_t));
   if (!memory.Address()) return L"";
   LVITEMW lvItem = {};
   lvItem.iSubItem = subItem;
@@ -396,31 +412,29 @@ std::wstring WizardProcess::ListItemText(HWND list, int item, int subItem) {
 }
 
 bool WizardProcess::SetListItemChecked(HWND list, int item, bool checked) {
-  RemoteMemory memory(process_.hProcess, sizeof(LVITEMW));
+  RemoteMemory memory(process_.Get(), sizeof(LVITEMW));
   if (!memory.Address()) return false;
   LVITEMW lvItem = {};
   lvItem.stateMask = LVIS_STATEIMAGEMASK;
   lvItem.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
   if (!memory.Write(0, &lvItem, sizeof(lvItem))) return false;
   LRESULT ok = 0;
-  return Send(list, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(memory.Address()), &ok) &&
-         ok;
+  return Send(list, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(memory.Address()), &ok) && ok;
 }
 
 void WizardProcess::Sync() const { Send(sheet_, WM_NULL, 0, 0); }
 
 std::wstring SetupReleaseNotes() {
   std::wstring notes;
-  HMODULE setup = LoadLibraryExW(LK_SETUP_EXE, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  lk::ScopedModule setup(LoadLibraryExW(LK_SETUP_EXE, nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (!setup) return notes;
-  HRSRC resource = FindResourceW(setup, MAKEINTRESOURCEW(128), L"TXT");
-  HGLOBAL loaded = resource ? LoadResource(setup, resource) : nullptr;
+  HRSRC resource = FindResourceW(setup.Get(), MAKEINTRESOURCEW(128), L"TXT");
+  HGLOBAL loaded = resource ? LoadResource(setup.Get(), resource) : nullptr;
   const void* data = loaded ? LockResource(loaded) : nullptr;
   if (data) {
     notes.assign(static_cast<const wchar_t*>(data),
-                 SizeofResource(setup, resource) / sizeof(wchar_t));
+                 SizeofResource(setup.Get(), resource) / sizeof(wchar_t));
   }
-  FreeLibrary(setup);
   return notes;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/scoped_handles.h"
 #include "support/test_support.h"
 
 namespace lktest {
@@ -56,6 +57,10 @@ struct MessageBoxView {
   int defaultButton = 0;  // command id of the button with BS_DEFPUSHBUTTON, 0 if none
 };
 MessageBoxView ReadMessageBox(HWND box);
+
+// The font description of the wizard pages' own font ("Microsoft Sans Serif", 8 points,
+// weight 400), as the dialog manager makes it for this screen.
+LOGFONTW PageFontDescription();
 
 // A picture of a screen rectangle, as shown (windows on top included).
 class ScreenCapture {
@@ -129,7 +134,9 @@ class WizardProcess {
   HWND FindSheet() const;
   HWND FindMessageBox() const;
 
-  PROCESS_INFORMATION process_ = {};
+  lk::ScopedFileHandle process_;
+  lk::ScopedFileHandle thread_;
+  DWORD processId_ = 0;
   HWND sheet_ = nullptr;
 };
 
