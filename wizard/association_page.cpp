@@ -2,8 +2,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "integration/format_catalogue.h"
 #include "res/resource.h"
-#include "wizard/format_list_rows.h"
 #include "wizard/wiz_property_page.h"
 #include "wizard/wiz_property_sheet.h"
 
@@ -42,9 +42,9 @@ void CWizPropertyPage::SetUpFormatList(HWND list) {
     LVITEMW item = {};
     item.mask = LVIF_TEXT;
     item.iItem = row;
-    item.pszText = const_cast<wchar_t*>(FormatRowLabel(row));
+    item.pszText = const_cast<wchar_t*>(FormatCatalogue[row].label);
     ListView_InsertItem(list, &item);
-    ListView_SetItemText(list, row, 1, const_cast<wchar_t*>(FormatRowDescription(row)));
+    ListView_SetItemText(list, row, 1, const_cast<wchar_t*>(FormatCatalogue[row].description));
   }
 }
 
