@@ -1,4 +1,42 @@
-// Not implemented yet.
-#include "app/the_app.h"
+#include <cwchar>
+#include <memory>
 
-int TheApp::RunWizard() { return 0; }
+#include "app/os_version.h"
+#include "app/the_app.h"
+#include "res/resource.h"
+#include "wizard/wiz_property_page.h"
+#include "wizard/wiz_property_sheet.h"
+
+namespace {
+
+// The wizard sheet, one for the whole process.
+CWizPropertySheet wizardSheet;
+
+constexpr UINT kPageTemplates[] = {IDD_OPTIONS_PAGE, IDD_WHATS_NEW_PAGE, IDD_ASSOCIATION_PAGE,
+                                   IDD_READY_PAGE, IDD_FINISH_PAGE};
+
+}  // namespace
+
+int TheApp::RunWizard() {
+  headingFontDescription = {};
+  headingFontDescription.lfHeight = 20;
+  headingFontDescription.lfQuality = ANTIALIASED_QUALITY;
+  const bool xpOrLater = IsOsVersionAtLeast(5, 1);
+  headingFontDescription.lfWeight = xpOrLater ? FW_BOLD : FW_SEMIBOLD;
+  wcsncpy(headingFontDescription.lfFaceName, xpOrLater ? L"Arial" : L"MS Sans Serif",
+          LF_FACESIZE - 1);
+  wizardSheet.headingFont.Reset(CreateFontIndirectW(&headingFontDescription));
+  wizardSheet.associationList = nullptr;
+
+  std::unique_ptr<CWizPropertyPage> pages[std::size(kPageTemplates)];
+  for (size_t i = 0; i < std::size(kPageTemplates); ++i) {
+    pages[i] = std::make_unique<CWizPropertyPage>(kPageTemplates[i]);
+    wizardSheet.AddPage(pages[i].get());
+    pages[i]->sheet = &wizardSheet;
+  }
+
+  m_pMainWnd = &wizardSheet;
+  wizardSheet.DoModal();
+  m_pMainWnd = nullptr;
+  return 0;
+}

@@ -1,0 +1,83 @@
+#include "framework/property_sheet.h"
+
+#include <commctrl.h>
+
+namespace {
+// The sheet whose window PropertySheetW is creating on this thread.
+thread_local CPropertySheet* t_sheetBeingCreated = nullptr;
+}  // namespace
+
+CPropertySheet::CPropertySheet(const wchar_t* caption, HWND parent, UINT selectPage)
+    : caption_(caption ? caption : L""), parent_(parent), startPage_(selectPage) {}
+
+CPropertyPage* CPropertySheet::GetPage(int index) const {
+  if (index < 0 || index >= GetPageCount()) return nullptr;
+  return pages_[static_cast<size_t>(index)];
+}
+
+int CPropertySheet::GetPageIndex(const CPropertyPage* page) const {
+  for (int i = 0; i < GetPageCount(); ++i) {
+    if (pages_[static_cast<size_t>(i)] == page) return i;
+  }
+  return -1;
+}
+
+int CPropertySheet::GetActiveIndex() const {
+  if (!m_hWnd) return static_cast<int>(startPage_);
+  HWND page = PropSheet_GetCurrentPageHwnd(m_hWnd);
+  return PropSheet_HwndToIndex(m_hWnd, page);
+}
+
+BOOL CPropertySheet::SetActivePage(int index) {
+  if (index < 0 || index >= GetPageCount()) return FALSE;
+  if (!m_hWnd) {
+    startPage_ = static_cast<UINT>(index);
+    return TRUE;
+  }
+  return PropSheet_SetCurSel(m_hWnd, nullptr, index);
+}
+
+INT_PTR CPropertySheet::DoModal() {
+  std::vector<PROPSHEETPAGEW> descriptions;
+  for (CPropertyPage* page : pages_) descriptions.push_back(page->m_psp);
+
+  PROPSHEETHEADERW header = {};
+  header.dwSize = sizeof(header);
+  header.dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK | (wizard_ ? PSH_WIZARD : 0);
+  header.hwndParent = parent_;
+  header.hInstance = GetModuleHandleW(nullptr);
+  header.pszCaption = caption_.c_str();
+  header.nPages = static_cast<UINT>(descriptions.size());
+  header.nStartPage = startPage_;
+  header.ppsp = descriptions.data();
+  header.pfnCallback = SheetCallback;
+
+  t_sheetBeingCreated = this;
+  INT_PTR result = PropertySheetW(&header);
+  t_sheetBeingCreated = nullptr;
+  return result;
+}
+
+int CALLBACK CPropertySheet::SheetCallback(HWND hwnd, UINT message, LPARAM) {
+  if (message != PSCB_INITIALIZED || !t_sheetBeingCreated) return 0;
+  CPropertySheet* sheet = t_sheetBeingCreated;
+  t_sheetBeingCreated = nullptr;
+  if (sheet->SubclassWindow(hwnd)) sheet->OnInitDialog();
+  return 0;
+}
+
+LRESULT CPropertySheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (OnCommand(wParam, lParam)) return 0;
+      return Default();
+    case WM_SYSCOMMAND:
+      OnSysCommand(static_cast<UINT>(wParam), lParam);
+      return 0;
+    case WM_TIMER:
+      OnTimer(wParam);
+      return 0;
+    default:
+      return Default();
+  }
+}

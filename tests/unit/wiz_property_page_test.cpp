@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "wizard/wiz_property_page.h"
+#include "wizard/wiz_property_sheet.h"
+
+namespace {
+
+constexpr UINT kTemplates[] = {101, 108, 104, 109, 110};
+
+struct Wizard {
+  CWizPropertySheet sheet;
+  std::vector<std::unique_ptr<CWizPropertyPage>> pages;
+  Wizard() {
+    for (UINT id : kTemplates) {
+      pages.push_back(std::make_unique<CWizPropertyPage>(id));
+      sheet.AddPage(pages.back().get());
+      pages.back()->sheet = &sheet;
+    }
+  }
+};
+
+}  // namespace
+
+TEST(WizPropertyPage, FindAdjacentPageSkipsExcludedPagesAndStopsAtTheEnds) {
+  struct Case {
+    int active;
+    BOOL forward;
+    std::vector<int> excluded;
+    LRESULT expected;
+  } cases[] = {
+      {0, TRUE, {}, 108},       {1, FALSE, {}, 101},     {3, TRUE, {}, 110},
+      {0, FALSE, {}, -1},       {4, TRUE, {}, -1},       {0, TRUE, {1}, 104},
+      {1, TRUE, {2, 3}, 110},   {3, FALSE, {0, 1, 2}, -1}, {2, TRUE, {3, 4}, -1},
+      {4, FALSE, {3}, 104},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "active " << c.active << " forward " << c.forward);
+    Wizard wizard;
+    for (int index : c.excluded) wizard.pages[static_cast<size_t>(index)]->included = 0;
+    wizard.sheet.SetActivePage(c.active);
+    EXPECT_EQ(wizard.pages[static_cast<size_t>(c.active)]->FindAdjacentPage(c.forward),
+              c.expected);
+  }
+}
+
+TEST(WizPropertyPage, ViewerPathGetsOneBackslashAndMustFitMaxPath) {
+  wchar_t path[MAX_PATH] = {};
+  ASSERT_TRUE(ComposeViewerPath(L"C:\\Programme\\Lumenkast\\", path));
+  EXPECT_STREQ(path, L"C:\\Programme\\Lumenkast\\lk_main64.exe");
+  ASSERT_TRUE(ComposeViewerPath(L"C:\\Programme\\Lumenkast", path));
+  EXPECT_STREQ(path, L"C:\\Programme\\Lumenkast\\lk_main64.exe");
+
+  // 245 characters + '\' + 13 = 259 fits; one more does not, with or without backslash.
+  const std::wstring longest = L"C:\\" + std::wstring(242, L'a');
+  ASSERT_TRUE(ComposeViewerPath(longest.c_str(), path));
+  EXPECT_EQ(wcslen(path), 259u);
+  EXPECT_FALSE(ComposeViewerPath((longest + L"a").c_str(), path));
+  EXPECT_FALSE(ComposeViewerPath((longest + L"a\\").c_str(), path));
+  EXPECT_TRUE(ComposeViewerPath((longest + L"\\").c_str(), path));
+}
+
+TEST(WizPropertyPage, FormatSelectionComesFromTheRowsNotUnchecked) {
+  HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 300, 300,
+                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(list, nullptr);
+  ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES);
+  LVCOLUMNW column = {};
+  column.mask = LVCF_WIDTH;
+  column.cx = 100;
+  ListView_InsertColumn(list, 0, &column);
+  for (int row = 0; row < FormatCount; ++row) {
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.pszText = const_cast<wchar_t*>(L"row");
+    ListView_InsertItem(list, &item);
+  }
+
+  FormatSelection selection;
+  SelectAllFormats(selection);
+  int associate = 7;
+  ReadFormatSelection(list, selection, &associate);
+  EXPECT_EQ(associate, 0);
+  for (int row = 0; row < FormatCount; ++row) EXPECT_EQ(selection[row], 0) << row;
+
+  ListView_SetCheckState(list, 34, TRUE);  // PNG
+  ReadFormatSelection(list, selection, &associate);
+  EXPECT_EQ(associate, 1);
+  for (int row = 0; row < FormatCount; ++row) EXPECT_EQ(selection[row], row == 34) << row;
+
+  ReadFormatSelection(nullptr, selection, &associate);
+  EXPECT_EQ(associate, 0);
+  EXPECT_EQ(selection[34], 0);
+  DestroyWindow(list);
+}

@@ -1,0 +1,61 @@
+// A static text turned into a web link: link colours, underline, hand cursor, and a
+// click that opens the target through the shell or the browser registered for ".htm".
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/scoped_handles.h"
+#include "framework/wnd.h"
+
+class CHyperLink : public CStatic {
+ public:
+  CHyperLink() = default;
+  ~CHyperLink() override;
+
+  // Stores the web address opened on a click; fits the window to its text.
+  void SetLinkUrl(const wchar_t* url);
+  // -1: underlined only while hovered; 1: always underlined.
+  void SetUnderlineMode(int mode);
+  // Opens url; a result above 32 means success.
+  static INT_PTR OpenUrl(const wchar_t* url);
+
+  BOOL DestroyWindow() override;
+
+  COLORREF linkColour = RGB(0, 0, 238);
+  COLORREF visitedColour = RGB(85, 26, 139);
+  COLORREF hoverColour = RGB(255, 0, 0);
+  int pointerOver = 0;
+  int visited = 0;
+  int underlineMode = -1;
+  int fitToText = 1;
+  std::wstring target;
+  lk::ScopedGdiObject underlinedFont;
+  lk::ScopedGdiObject plainFont;
+  HCURSOR linkCursor = nullptr;
+  UINT timerId = 100;
+
+ protected:
+  // Attaching: notify style, target and text, fonts, size, cursor.
+  void PreSubclassWindow() override;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  void FitWindowToText();
+  void LoadLinkCursor();
+
+ private:
+  LRESULT OnControlColour(HDC dc);
+  BOOL OnSetCursor();
+  void OnMouseMove();
+  void OnTimer();
+  void OnClicked();
+  BOOL OnEraseBackground(HDC dc);
+};
+
+// The browser command for url made from the command registered for ".htm" files: the
+// quoted placeholder "%1" (or else a bare %1) and everything after it are replaced by
+// a space and the address; without a placeholder the address is appended. False (and
+// an empty command) when the result would not fit the 520 characters.
+bool BuildBrowserCommand(const wchar_t* registeredCommand, const wchar_t* url,
+                         wchar_t (&command)[520]);

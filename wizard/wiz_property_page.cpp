@@ -1,0 +1,94 @@
+#include "wizard/wiz_property_page.h"
+
+#include "app/product_info.h"
+#include "app/string_table.h"
+#include "app/target_folder.h"
+#include "res/resource.h"
+#include "wizard/wiz_property_sheet.h"
+
+int CWizPropertyPage::Position() const { return sheet ? sheet->GetPageIndex(this) : -1; }
+
+void CWizPropertyPage::DoDataExchange(CDataExchange* dx) {
+  switch (Position()) {
+    case kOptionsPagePosition:
+      DDX_Control(dx, IDC_LICENSE_LINK, sheet->licenseLink);
+      sheet->licenseLink.SetUnderlineMode(1);
+      sheet->licenseLink.SetLinkUrl(lk::kLicenseUrl);
+      break;
+    case kReadyPagePosition:
+      DDX_Control(dx, IDC_PROGRESS_LABEL, sheet->progressLabel);
+      sheet->progressLabel.textColour = RGB(255, 0, 0);
+      sheet->progressLabel.SetLabelBold(TRUE);
+      sheet->progressLabel.SetLabelFont(18);
+      break;
+    default:
+      break;
+  }
+}
+
+BOOL CWizPropertyPage::OnSetActive() {
+  switch (Position()) {
+    case kOptionsPagePosition: ActivateOptionsPage(); break;
+    case kWhatsNewPagePosition: ActivateWhatsNewPage(); break;
+    case kAssociationPagePosition: ActivateAssociationPage(); break;
+    case kReadyPagePosition: ActivateReadyPage(); break;
+    case kFinishPagePosition: ActivateFinishPage(); break;
+    default: break;
+  }
+  return CPropertyPage::OnSetActive();
+}
+
+LRESULT CWizPropertyPage::OnWizardBack() { return FindAdjacentPage(FALSE); }
+
+LRESULT CWizPropertyPage::OnWizardNext() {
+  sheet->EnableButton(kWizardBackButton, TRUE);
+  switch (Position()) {
+    case kOptionsPagePosition:
+      if (!ValidateTargetFolder()) return -1;
+      break;
+    case kReadyPagePosition:
+      if (LRESULT result = RunInstallationStep()) return result;
+      break;
+    default:
+      break;
+  }
+  return FindAdjacentPage(TRUE);
+}
+
+LRESULT CWizPropertyPage::FindAdjacentPage(BOOL forward) {
+  const int step = forward ? 1 : -1;
+  for (int index = sheet->GetActiveIndex() + step;; index += step) {
+    if (index < 0 || index >= sheet->GetPageCount()) return -1;
+    auto* page = static_cast<CWizPropertyPage*>(sheet->GetPage(index));
+    if (page->included) return static_cast<LRESULT>(page->m_templateId);
+  }
+}
+
+BOOL CWizPropertyPage::OnCommand(WPARAM wParam, LPARAM lParam) {
+  if (HIWORD(wParam) != BN_CLICKED) return CPropertyPage::OnCommand(wParam, lParam);
+  switch (LOWORD(wParam)) {
+    case IDC_BROWSE: ApplyBrowsedFolder(m_hWnd); return TRUE;
+    case IDC_NO_SHORTCUTS: OnNoShortcuts(); return TRUE;
+    case IDC_DESKTOP_SHORTCUT:
+    case IDC_THUMBS_SHORTCUT:
+    case IDC_GROUP_SHORTCUT: OnShortcutChanged(); return TRUE;
+    case IDC_IMAGES_ONLY: CheckFormatRows(ImageFormatCount); return TRUE;
+    case IDC_CHECK_ALL: CheckFormatRows(FormatCount); return TRUE;
+    case IDC_CHECK_NONE: CheckFormatRows(0); return TRUE;
+    default: return CPropertyPage::OnCommand(wParam, lParam);
+  }
+}
+
+HWND CWizPropertyPage::SheetWindow() const { return sheet->m_hWnd; }
+
+HWND CWizPropertyPage::PageWindow(int position) const { return sheet->PageWindow(position); }
+
+void CWizPropertyPage::ShowMessage(UINT textId, UINT icon) const {
+  MessageBoxW(SheetWindow(), LoadResString(textId).c_str(), LoadResString(IDS_CAPTION).c_str(),
+              MB_OK | icon);
+}
+
+void CWizPropertyPage::SetHeadingFont(int headingId) const {
+  SendDlgItemMessageW(m_hWnd, headingId, WM_SETFONT,
+                      reinterpret_cast<WPARAM>(sheet->HeadingFont()), TRUE);
+}
