@@ -10,28 +10,22 @@
 
 #include "app/target_folder.h"
 #include "integration/format_catalogue.h"
+#include "support/expected_installation.h"
 #include "support/installation_state.h"
+#include "support/installation_test.h"
 #include "support/registry_reader.h"
 #include "support/test_support.h"
 
 namespace {
 
-using lktest::RegDwordIs;
+using lktest::ExplorerChoiceKey;
 using lktest::RegKeyExists;
 using lktest::RegStringIs;
 
 const HKEY HKLM = HKEY_LOCAL_MACHINE;
 const HKEY HKCU = HKEY_CURRENT_USER;
 
-constexpr wchar_t kUninstall[] =
-    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumenkast64";
-constexpr wchar_t kCapabilities[] = L"SOFTWARE\\Lumenkast\\Capabilities\\FileAssociations";
 constexpr wchar_t kPlaceholderOwner[] = L"Vorbesitzer.Datei";
-
-std::wstring ExplorerChoice(const std::wstring& extension) {
-  return L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\." + extension +
-         L"\\UserChoice";
-}
 
 std::wstring Upper(std::wstring text) {
   for (wchar_t& c : text) c = static_cast<wchar_t>(towupper(c));
@@ -46,65 +40,16 @@ std::wstring RowIcon(int row, const std::wstring& viewer) {
   return viewer + L",0";
 }
 
-class Registration : public testing::Test {
+class Registration : public lktest::InstallationTest {
  protected:
   void SetUp() override {
-    Clean();
+    InstallationTest::SetUp();
     // Every Windows has the list of registered applications; a new Wine prefix has not.
     HKEY key = nullptr;
     RegCreateKeyW(HKLM, L"SOFTWARE\\RegisteredApplications", &key);
     if (key) RegCloseKey(key);
   }
-  void TearDown() override { Clean(); }
-  void Clean() {
-    lktest::CloseViewerWindows();
-    lktest::RemoveRegistration();
-    lktest::RemoveShortcuts();
-    lktest::RemoveTree(L"C:\\Tools");
-  }
-  int Install(const std::wstring& arguments) { return lktest::RunSetup(arguments, cwd_.Path()); }
-
-  // Every key and value of the viewer's own registration for the installation folder.
-  void ExpectApplicationKeys(const std::wstring& folder) {
-    const std::wstring viewer = folder + L"lk_main64.exe";
-    const std::wstring open = L"\"" + viewer + L"\" \"%1\"";
-    const std::wstring verb = L"\"" + viewer + L"\" \"%1 /thumbs\"";
-    struct Value {
-      HKEY root;
-      std::wstring key;
-      const wchar_t* name;
-      std::wstring data;
-    } strings[] = {
-        {HKLM, L"SOFTWARE\\Classes\\Directory\\shell\\Browse with &Lumenkast", nullptr,
-         L"Browse with &Lumenkast"},
-        {HKLM, L"SOFTWARE\\Classes\\Directory\\shell\\Browse with &Lumenkast\\command", nullptr,
-         verb},
-        {HKLM, L"SOFTWARE\\Classes\\Drive\\shell\\Browse with &Lumenkast", nullptr,
-         L"Browse with &Lumenkast"},
-        {HKLM, L"SOFTWARE\\Classes\\Drive\\shell\\Browse with &Lumenkast\\command", nullptr, verb},
-        {HKLM, L"SOFTWARE\\Classes\\Lumenkast", nullptr, L"Lumenkast"},
-        {HKLM, L"SOFTWARE\\Classes\\Lumenkast\\shell\\open\\command", nullptr, open},
-        {HKEY_CLASSES_ROOT, L"Applications\\lk_main64.exe\\shell\\open\\command", nullptr, open},
-        {HKEY_CLASSES_ROOT, L"Applications\\lk_main64.exe", L"FriendlyAppName",
-         L"Lumenkast 64-bit"},
-        {HKLM, kUninstall, nullptr, L""},
-        {HKLM, kUninstall, L"DisplayName", L"Lumenkast 4.50 (64-bit)"},
-        {HKLM, kUninstall, L"UninstallString", L"\"" + folder + L"lk_uninstall.exe\""},
-        {HKLM, kUninstall, L"Publisher", L"Orrin Halvask"},
-        {HKLM, kUninstall, L"InstallLocation", folder},
-        {HKLM, kUninstall, L"DisplayVersion", L"4.50"},
-        {HKLM, kUninstall, L"DisplayIcon", viewer + L",0"},
-        {HKLM, L"SOFTWARE\\Lumenkast\\shell\\open\\command", nullptr, L"\"" + viewer + L"\""},
-        {HKLM, L"SOFTWARE\\Lumenkast\\Capabilities", L"ApplicationDescription",
-         L"Picture viewer, editor and converter - one of the most popular viewers worldwide"},
-        {HKLM, L"SOFTWARE\\RegisteredApplications", L"Lumenkast",
-         L"SOFTWARE\\Lumenkast\\Capabilities"},
-    };
-    for (const Value& v : strings) EXPECT_TRUE(RegStringIs(v.root, v.key, v.name, v.data));
-    EXPECT_TRUE(RegDwordIs(HKLM, kUninstall, L"VersionMajor", 4));
-    EXPECT_TRUE(RegDwordIs(HKLM, kUninstall, L"VersionMinor", 50));
-    EXPECT_TRUE(RegDwordIs(HKLM, kUninstall, L"EstimatedSize", 5120));
-  }
+  int Install(const std::wstring& arguments) { return RunSetup(arguments); }
 
   // The identifier, its icon and open command and the capability value of every type key.
   void ExpectIdentifiers(const std::wstring& folder) {
@@ -113,18 +58,11 @@ class Registration : public testing::Test {
       for (int i = 0; i < format.extensionCount; ++i) {
         const std::wstring key = format.extensions[i].typeKey;
         SCOPED_TRACE(lktest::Narrow(key));
-        const std::wstring identifier = L"SOFTWARE\\Classes\\Lumenkast." + key;
-        EXPECT_TRUE(RegStringIs(HKLM, identifier, nullptr, L"Lumenkast " + Upper(key) + L" File"));
-        EXPECT_TRUE(RegStringIs(HKLM, identifier + L"\\shell\\open\\command", nullptr,
-                                L"\"" + viewer + L"\" \"%1\""));
-        EXPECT_TRUE(
-            RegStringIs(HKLM, identifier + L"\\DefaultIcon", nullptr, RowIcon(format.row, viewer)));
-        EXPECT_TRUE(RegStringIs(HKLM, kCapabilities, (L"." + key).c_str(), L"Lumenkast." + key));
+        lktest::ExpectIdentifier(key, viewer, L"Lumenkast " + Upper(key) + L" File",
+                                 RowIcon(format.row, viewer));
       }
     }
   }
-
-  lktest::TempFolder cwd_;
 };
 
 TEST_F(Registration, ImagesAssociatedEverythingFiled) {
@@ -135,7 +73,7 @@ TEST_F(Registration, ImagesAssociatedEverythingFiled) {
       const std::wstring extension = FormatCatalogue[row].extensions[i].extension;
       owners.emplace_back(new lktest::ScopedRegString(HKLM, L"SOFTWARE\\Classes\\." + extension,
                                                       nullptr, kPlaceholderOwner));
-      owners.emplace_back(new lktest::ScopedRegString(HKCU, ExplorerChoice(extension), L"Progid",
+      owners.emplace_back(new lktest::ScopedRegString(HKCU, ExplorerChoiceKey(extension), L"Progid",
                                                       kPlaceholderOwner));
     }
   }
@@ -144,9 +82,9 @@ TEST_F(Registration, ImagesAssociatedEverythingFiled) {
                        L"/assoc=1"));
   ASSERT_TRUE(lktest::FileExists(L"C:\\Tools\\Lumenkast\\lk_main64.exe"));
 
-  ExpectApplicationKeys(L"C:\\Tools\\Lumenkast\\");
+  lktest::ExpectApplicationKeys(L"C:\\Tools\\Lumenkast\\");
   ExpectIdentifiers(L"C:\\Tools\\Lumenkast\\");
-  EXPECT_EQ(73u, lktest::RegValueNames(HKLM, kCapabilities).size());
+  EXPECT_EQ(73u, lktest::RegValueNames(HKLM, lktest::kFileAssociationsKey).size());
   for (const FormatEntry& format : FormatCatalogue) {
     for (int i = 0; i < format.extensionCount; ++i) {
       const std::wstring extension = format.extensions[i].extension;
@@ -155,7 +93,7 @@ TEST_F(Registration, ImagesAssociatedEverythingFiled) {
                                      ? L"Lumenkast." + std::wstring(format.extensions[i].typeKey)
                                      : kPlaceholderOwner;
       EXPECT_TRUE(RegStringIs(HKLM, L"SOFTWARE\\Classes\\." + extension, nullptr, owner));
-      EXPECT_TRUE(RegStringIs(HKCU, ExplorerChoice(extension), L"Progid", owner));
+      EXPECT_TRUE(RegStringIs(HKCU, ExplorerChoiceKey(extension), L"Progid", owner));
     }
   }
   // The class keys are the machine's; the user's classes get nothing but the explorer
@@ -171,7 +109,7 @@ TEST_F(Registration, SecondInstallationElsewhereMovesEveryPath) {
                          L"C:\\Tools\\Lumenkast\\lk_main64.exe,1");
 
   ASSERT_EQ(0, Install(L"/silent /folder=C:\\Tools\\Anderswo /thumbs=1 /assoc=2"));
-  ExpectApplicationKeys(L"C:\\Tools\\Anderswo\\");
+  lktest::ExpectApplicationKeys(L"C:\\Tools\\Anderswo\\");
   ExpectIdentifiers(L"C:\\Tools\\Anderswo\\");
   EXPECT_FALSE(RegKeyExists(HKLM, L"SOFTWARE\\Classes\\Lumenkast\\DefaultIcon"));
 
@@ -188,9 +126,9 @@ TEST_F(Registration, WithoutAssociationsNoExtensionChangesItsOwner) {
   ExpectIdentifiers(L"C:\\Tools\\Lumenkast\\");
   EXPECT_TRUE(RegStringIs(HKLM, L"SOFTWARE\\Classes\\.jpg", nullptr, kPlaceholderOwner));
   EXPECT_TRUE(RegStringIs(HKLM, L"SOFTWARE\\Classes\\.wav", nullptr, kPlaceholderOwner));
-  EXPECT_FALSE(RegKeyExists(HKCU, ExplorerChoice(L"jpg")));
+  EXPECT_FALSE(RegKeyExists(HKCU, ExplorerChoiceKey(L"jpg")));
   // No thumbnails flag: no "Browse with" verb.
-  EXPECT_FALSE(RegKeyExists(HKLM, L"SOFTWARE\\Classes\\Directory\\shell\\Browse with &Lumenkast"));
+  EXPECT_FALSE(RegKeyExists(HKLM, lktest::kDirectoryVerbKey));
 }
 
 }  // namespace

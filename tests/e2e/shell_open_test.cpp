@@ -8,23 +8,15 @@
 #include <string>
 
 #include "support/installation_state.h"
+#include "support/installation_test.h"
 #include "support/test_support.h"
 
 namespace {
 
-class ShellOpen : public testing::Test {
+class ShellOpen : public lktest::InstallationTest {
  protected:
-  void SetUp() override { Clean(); }
-  void TearDown() override { Clean(); }
-  void Clean() {
-    lktest::CloseViewerWindows();
-    lktest::RemoveRegistration();
-    lktest::RemoveTree(L"C:\\Tools");
-  }
   void Install(const wchar_t* assoc) {
-    ASSERT_EQ(
-        0, lktest::RunSetup(std::wstring(L"/silent /folder=C:\\Tools\\Lumenkast /assoc=") + assoc,
-                            cwd_.Path()));
+    ASSERT_EQ(0, RunSetup(std::wstring(L"/silent /folder=C:\\Tools\\Lumenkast /assoc=") + assoc));
     ASSERT_TRUE(lktest::FileExists(L"C:\\Tools\\Lumenkast\\lk_main64.exe"));
   }
   // Opens a new file of the name through the shell; the viewer window that shows it, or
@@ -41,7 +33,6 @@ class ShellOpen : public testing::Test {
     return title;
   }
 
-  lktest::TempFolder cwd_;
   lktest::TempFolder files_;
 };
 

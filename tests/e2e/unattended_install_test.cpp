@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/settings_file.h"
+#include "support/installation_test.h"
 #include "support/test_support.h"
 
 namespace {
@@ -84,23 +85,9 @@ std::vector<std::wstring> TemporaryArchives() {
   return found;
 }
 
-class UnattendedInstall : public testing::Test {
+class UnattendedInstall : public lktest::InstallationTest {
  protected:
-  void SetUp() override {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Lumenkast");
-    lktest::RemoveTree(L"C:\\Tools");
-  }
-  void TearDown() override {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Lumenkast");
-    lktest::RemoveTree(L"C:\\Tools");
-  }
-  int RunSetup(const std::wstring& arguments) {
-    return lktest::RunProcess(L"\"" + std::wstring(LK_SETUP_EXE) + L"\" " + arguments,
-                              cwd_.Path());
-  }
   std::string Log() const { return lktest::ReadFileBytes(cwd_ / L"Lumenkast_Install.log"); }
-
-  lktest::TempFolder cwd_;  // the current directory the setup is started in
 };
 
 TEST_F(UnattendedInstall, UnpacksThePayloadAndPreparesTheSettings) {

@@ -6,6 +6,7 @@
 
 #include "framework/scoped_handles.h"
 #include "integration/format_catalogue.h"
+#include "support/expected_installation.h"
 #include "support/registry_reader.h"
 #include "support/test_support.h"
 
@@ -13,21 +14,12 @@ namespace lktest {
 
 namespace {
 
-constexpr wchar_t kFileExts[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.";
-constexpr const wchar_t* kAppXKeys[] = {
-    L"SOFTWARE\\Classes\\AppXvhc4p7vz4b485xfp46hhk3fq3grkdgjg",
-    L"SOFTWARE\\Classes\\AppXk0g4vb8gvt7b93tg50ybcy892pge6jmt",
-    L"SOFTWARE\\Classes\\AppX43hnxtbyyps62jhe9sqpdzxn1790zetc",
-    L"SOFTWARE\\Classes\\AppX9rkaq77s0jzh1tyccadx9ghba15r6t3h",
-    L"SOFTWARE\\Classes\\AppX6eg8h5sxqq90pv53845wmnbewywdqq5h",
-};
 constexpr const wchar_t* kRegistrationTrees[] = {
     L"SOFTWARE\\Classes\\Lumenkast",
     L"SOFTWARE\\Classes\\Applications\\lk_main64.exe",
-    L"SOFTWARE\\Classes\\Directory\\shell\\Browse with &Lumenkast",
-    L"SOFTWARE\\Classes\\Drive\\shell\\Browse with &Lumenkast",
-    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumenkast64",
+    kDirectoryVerbKey,
+    kDriveVerbKey,
+    kUninstallKey,
     L"SOFTWARE\\Lumenkast",
 };
 
@@ -48,7 +40,7 @@ void ReleaseExtension(const std::wstring& extension) {
   if (NamesLumenkast(HKEY_LOCAL_MACHINE, classKey, nullptr)) {
     DeleteValue(HKEY_LOCAL_MACHINE, classKey, nullptr);
   }
-  const std::wstring choice = kFileExts + extension + L"\\UserChoice";
+  const std::wstring choice = ExplorerChoiceKey(extension);
   if (NamesLumenkast(HKEY_CURRENT_USER, choice, L"Progid")) {
     RegDeleteTreeW(HKEY_CURRENT_USER, choice.c_str());
   }
@@ -71,7 +63,7 @@ void RemoveRegistration() {
     }
   }
   DeleteValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\RegisteredApplications", L"Lumenkast");
-  for (const wchar_t* key : kAppXKeys) RegDeleteTreeW(HKEY_CURRENT_USER, key);
+  for (const wchar_t* key : kAppXOverrideKeys) RegDeleteTreeW(HKEY_CURRENT_USER, key);
 }
 
 std::wstring SpecialFolder(int csidl) {
@@ -84,7 +76,7 @@ std::wstring SpecialFolder(int csidl) {
 
 void RemoveShortcuts() {
   for (int desktop : {CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY}) {
-    for (const wchar_t* name : {L"Lumenkast 64.lnk", L"Lumenkast 64 Thumbnails.lnk"}) {
+    for (const wchar_t* name : kDesktopLinkNames) {
       DeleteFileW((SpecialFolder(desktop) + name).c_str());
     }
   }

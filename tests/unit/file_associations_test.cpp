@@ -11,11 +11,16 @@
 #include "app/os_version.h"
 #include "framework/scoped_handles.h"
 #include "integration/format_catalogue.h"
+#include "support/expected_installation.h"
 #include "support/registry_reader.h"
 #include "support/test_support.h"
 
 namespace {
 
+using lktest::ExpectIdentifier;
+using lktest::ExplorerChoiceKey;
+using lktest::kAppXOverrideKeys;
+using lktest::kFileAssociationsKey;
 using lktest::RegKeyExists;
 using lktest::RegStringIs;
 
@@ -23,72 +28,57 @@ const HKEY HKLM = HKEY_LOCAL_MACHINE;
 const HKEY HKCU = HKEY_CURRENT_USER;
 constexpr wchar_t kViewer[] = L"C:\\Programme\\Lumenkast\\lk_main64.exe";
 constexpr wchar_t kOpenCommand[] = L"\"C:\\Programme\\Lumenkast\\lk_main64.exe\" \"%1\"";
-constexpr wchar_t kCapabilities[] = L"SOFTWARE\\Lumenkast\\Capabilities\\FileAssociations";
 
 std::wstring Classes(const std::wstring& name) { return L"SOFTWARE\\Classes\\" + name; }
-std::wstring ExplorerChoice(const std::wstring& extension) {
-  return L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\." + extension +
-         L"\\UserChoice";
-}
 
 class Associations : public ::testing::Test {
  protected:
   void SetUp() override {
     // The registration creates the capability list before the pass.
     lk::RegistryKey key;
-    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKLM, kCapabilities));
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKLM, kFileAssociationsKey));
   }
-  // What the pass writes for every extension, chosen or not.
-  void ExpectIdentifier(const std::wstring& key, const std::wstring& description,
-                        const std::wstring& icon) {
-    const std::wstring identifier = Classes(L"Lumenkast." + key);
-    EXPECT_TRUE(RegStringIs(HKLM, identifier, nullptr, description));
-    EXPECT_TRUE(RegStringIs(HKLM, identifier + L"\\shell\\open\\command", nullptr, kOpenCommand));
-    EXPECT_TRUE(RegStringIs(HKLM, identifier + L"\\DefaultIcon", nullptr, icon));
-    EXPECT_TRUE(RegStringIs(HKLM, kCapabilities, (L"." + key).c_str(), L"Lumenkast." + key));
-  }
-
   lktest::ScratchRegistry registry_;
 };
 
 TEST_F(Associations, ChosenExtensionGetsTheIdentifierAndAFreshExplorerChoice) {
   // A choice made earlier through the shell, with a hash this program does not write.
-  lktest::WriteRegString(HKCU, ExplorerChoice(L"dib"), L"Progid", L"Other.dib");
-  lktest::WriteRegString(HKCU, ExplorerChoice(L"dib"), L"Hash", L"abc=");
+  lktest::WriteRegString(HKCU, ExplorerChoiceKey(L"dib"), L"Progid", L"Other.dib");
+  lktest::WriteRegString(HKCU, ExplorerChoiceKey(L"dib"), L"Hash", L"abc=");
 
   const std::wstring icon = std::wstring(kViewer) + L",0";
   EXPECT_EQ(ERROR_SUCCESS, AssociateExtension(L"dib", L"bmp", kOpenCommand, icon.c_str(), 1));
 
   EXPECT_TRUE(RegStringIs(HKLM, Classes(L".dib"), nullptr, L"Lumenkast.bmp"));
-  ExpectIdentifier(L"bmp", L"Lumenkast BMP File", icon);
-  EXPECT_TRUE(RegStringIs(HKCU, ExplorerChoice(L"dib"), L"Progid", L"Lumenkast.bmp"));
-  EXPECT_FALSE(lktest::QueryRegValue(HKCU, ExplorerChoice(L"dib"), L"Hash").exists);
+  ExpectIdentifier(L"bmp", kViewer, L"Lumenkast BMP File", icon);
+  EXPECT_TRUE(RegStringIs(HKCU, ExplorerChoiceKey(L"dib"), L"Progid", L"Lumenkast.bmp"));
+  EXPECT_FALSE(lktest::QueryRegValue(HKCU, ExplorerChoiceKey(L"dib"), L"Hash").exists);
   // Nothing else is filed: no key of its own for the shared extension, no machine choice.
   EXPECT_FALSE(RegKeyExists(HKLM, Classes(L"Lumenkast.dib")));
-  EXPECT_FALSE(RegKeyExists(HKLM, ExplorerChoice(L"dib")));
+  EXPECT_FALSE(RegKeyExists(HKLM, ExplorerChoiceKey(L"dib")));
 }
 
 TEST_F(Associations, UnchosenExtensionIsFiledButKeepsItsOwner) {
   lktest::WriteRegString(HKLM, Classes(L".mpe"), nullptr, L"Other.mpe");
-  lktest::WriteRegString(HKCU, ExplorerChoice(L"mpe"), L"Progid", L"Other.mpe");
+  lktest::WriteRegString(HKCU, ExplorerChoiceKey(L"mpe"), L"Progid", L"Other.mpe");
 
   const std::wstring icon = std::wstring(kViewer) + L",9";
   EXPECT_EQ(ERROR_SUCCESS, AssociateExtension(L"mpe", L"mpe", kOpenCommand, icon.c_str(), 0));
 
-  ExpectIdentifier(L"mpe", L"Lumenkast MPE File", icon);
+  ExpectIdentifier(L"mpe", kViewer, L"Lumenkast MPE File", icon);
   EXPECT_TRUE(RegStringIs(HKLM, Classes(L".mpe"), nullptr, L"Other.mpe"));
-  EXPECT_TRUE(RegStringIs(HKCU, ExplorerChoice(L"mpe"), L"Progid", L"Other.mpe"));
+  EXPECT_TRUE(RegStringIs(HKCU, ExplorerChoiceKey(L"mpe"), L"Progid", L"Other.mpe"));
 }
 
 TEST_F(Associations, MissingCapabilityListIsSkippedNotCreated) {
-  ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyW(HKLM, kCapabilities));
+  ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyW(HKLM, kFileAssociationsKey));
   EXPECT_EQ(ERROR_SUCCESS, AssociateExtension(L"png", L"png", kOpenCommand, L"%1", 1));
-  EXPECT_FALSE(RegKeyExists(HKLM, kCapabilities));
+  EXPECT_FALSE(RegKeyExists(HKLM, kFileAssociationsKey));
   EXPECT_TRUE(RegStringIs(HKLM, Classes(L".png"), nullptr, L"Lumenkast.png"));
   // Unchosen, the missing list is the last thing it met.
   EXPECT_EQ(ERROR_FILE_NOT_FOUND, AssociateExtension(L"jpg", L"jpg", kOpenCommand, L"%1", 0));
   EXPECT_TRUE(RegStringIs(HKLM, Classes(L"Lumenkast.png\\DefaultIcon"), nullptr, L"%1"));
-  EXPECT_TRUE(RegStringIs(HKCU, ExplorerChoice(L"png"), L"Progid", L"Lumenkast.png"));
+  EXPECT_TRUE(RegStringIs(HKCU, ExplorerChoiceKey(L"png"), L"Progid", L"Lumenkast.png"));
 }
 
 TEST_F(Associations, CatalogueWithTheImagesChosen) {
@@ -132,18 +122,18 @@ TEST_F(Associations, CatalogueWithTheImagesChosen) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(lktest::Narrow(c.extension));
-    ExpectIdentifier(c.key, c.description, c.icon);
+    ExpectIdentifier(c.key, kViewer, c.description, c.icon);
     if (c.owner) {
       EXPECT_TRUE(RegStringIs(HKLM, Classes(std::wstring(L".") + c.extension), nullptr, c.owner));
-      EXPECT_TRUE(RegStringIs(HKCU, ExplorerChoice(c.extension), L"Progid", c.owner));
+      EXPECT_TRUE(RegStringIs(HKCU, ExplorerChoiceKey(c.extension), L"Progid", c.owner));
     } else {
       EXPECT_FALSE(RegKeyExists(HKLM, Classes(std::wstring(L".") + c.extension)));
-      EXPECT_FALSE(RegKeyExists(HKCU, ExplorerChoice(c.extension)));
+      EXPECT_FALSE(RegKeyExists(HKCU, ExplorerChoiceKey(c.extension)));
     }
   }
 
   // One capability value per type key, and only those.
-  std::vector<std::wstring> names = lktest::RegValueNames(HKLM, kCapabilities);
+  std::vector<std::wstring> names = lktest::RegValueNames(HKLM, kFileAssociationsKey);
   EXPECT_EQ(73u, names.size());
   for (const FormatEntry& format : FormatCatalogue) {
     for (int i = 0; i < format.extensionCount; ++i) {
@@ -163,27 +153,19 @@ TEST_F(Associations, CatalogueWithNothingChosenTouchesNoExtension) {
       const std::wstring extension = format.extensions[i].extension;
       SCOPED_TRACE(lktest::Narrow(extension));
       EXPECT_FALSE(RegKeyExists(HKLM, Classes(L"." + extension)));
-      EXPECT_FALSE(RegKeyExists(HKCU, ExplorerChoice(extension)));
+      EXPECT_FALSE(RegKeyExists(HKCU, ExplorerChoiceKey(extension)));
       EXPECT_TRUE(RegStringIs(HKLM,
                               Classes(L"Lumenkast." + std::wstring(format.extensions[i].typeKey)) +
                                   L"\\shell\\open\\command",
                               nullptr, kOpenCommand));
     }
   }
-  EXPECT_EQ(73u, lktest::RegValueNames(HKLM, kCapabilities).size());
+  EXPECT_EQ(73u, lktest::RegValueNames(HKLM, kFileAssociationsKey).size());
 }
-
-constexpr const wchar_t* kAppXKeys[] = {
-    L"SOFTWARE\\Classes\\AppXvhc4p7vz4b485xfp46hhk3fq3grkdgjg",
-    L"SOFTWARE\\Classes\\AppXk0g4vb8gvt7b93tg50ybcy892pge6jmt",
-    L"SOFTWARE\\Classes\\AppX43hnxtbyyps62jhe9sqpdzxn1790zetc",
-    L"SOFTWARE\\Classes\\AppX9rkaq77s0jzh1tyccadx9ghba15r6t3h",
-    L"SOFTWARE\\Classes\\AppX6eg8h5sxqq90pv53845wmnbewywdqq5h",
-};
 
 TEST_F(Associations, AppXOverridesAreEmptyNoOpenWithValuesOfTheCurrentUser) {
   SuppressAppXOpenWith();
-  for (const wchar_t* key : kAppXKeys) {
+  for (const wchar_t* key : kAppXOverrideKeys) {
     EXPECT_TRUE(RegStringIs(HKCU, key, L"NoOpenWith", L""));
     EXPECT_FALSE(RegKeyExists(HKLM, key));
   }
@@ -192,7 +174,7 @@ TEST_F(Associations, AppXOverridesAreEmptyNoOpenWithValuesOfTheCurrentUser) {
 TEST_F(Associations, RefreshWritesTheAppXOverridesFromWindows8On) {
   RefreshShellAssociations();
   const bool windows8 = IsOsVersionAtLeast(6, 2);
-  for (const wchar_t* key : kAppXKeys) {
+  for (const wchar_t* key : kAppXOverrideKeys) {
     EXPECT_EQ(windows8, lktest::QueryRegValue(HKCU, key, L"NoOpenWith").exists);
   }
 }

@@ -48,7 +48,9 @@ TEST(IconLibraryDecision, KeepsNewerForeignOrOddSizedLibraries) {
     std::wstring library = folder / L"Icons.dll";
     if (c.fixture) {
       ASSERT_TRUE(CopyFileW(Fixture(c.fixture).c_str(), library.c_str(), FALSE));
-      if (c.size) ASSERT_TRUE(SetFileSize(library, c.size));
+      if (c.size) {
+        ASSERT_TRUE(SetFileSize(library, c.size));
+      }
     }
     EXPECT_EQ(c.keep, IconLibraryDecision(library.c_str()))
         << (c.fixture ? lktest::Narrow(c.fixture) : "no file") << " size " << c.size;

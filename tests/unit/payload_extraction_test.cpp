@@ -319,7 +319,8 @@ TEST_F(PayloadExtraction, ExistingFileThatCannotBeReplacedIsPassedOver) {
                                  folder.Path().c_str(), 0),
               -1);
     // A failed unpacking leaves the current directory where it was.
-    EXPECT_EQ(_wcsicmp(CurrentDirectory().c_str(), WithoutTrailingBackslash(scratch_.Path()).c_str()), 0)
+    const std::wstring start = WithoutTrailingBackslash(scratch_.Path());
+    EXPECT_EQ(_wcsicmp(CurrentDirectory().c_str(), start.c_str()), 0)
         << lktest::Narrow(CurrentDirectory());
     lock.Reset();
 

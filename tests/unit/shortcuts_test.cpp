@@ -8,40 +8,18 @@
 #include <string>
 
 #include "app/os_version.h"
+#include "support/expected_installation.h"
+#include "support/installation_state.h"
 #include "support/shell_folder_redirect.h"
-#include "support/shell_link_reader.h"
 #include "support/test_support.h"
 
 namespace {
 
+using lktest::ExpectLink;
 using lktest::FileExists;
-using lktest::ReadShellLink;
-using lktest::ShellLinkInfo;
+using lktest::UninstallGroupLink;
 
 constexpr wchar_t kInstall[] = L"C:\\Programme\\Lumenkast\\";
-
-struct ExpectedLink {
-  const wchar_t* fileName;
-  std::wstring target;
-  const wchar_t* arguments;
-  std::wstring iconFile;
-  int iconIndex;
-  const wchar_t* description;
-};
-
-void ExpectLink(const std::wstring& folder, const ExpectedLink& expected) {
-  SCOPED_TRACE(lktest::Narrow(folder + expected.fileName));
-  ShellLinkInfo link;
-  ASSERT_TRUE(ReadShellLink(folder + expected.fileName, &link));
-  EXPECT_EQ(expected.target, link.target);
-  EXPECT_EQ(expected.arguments, link.arguments);
-  EXPECT_EQ(expected.description, link.description);
-  EXPECT_EQ(expected.iconFile, link.iconFile);
-  if (!expected.iconFile.empty()) {
-    EXPECT_EQ(expected.iconIndex, link.iconIndex);
-  }
-  EXPECT_EQ(L"", link.workingDirectory);
-}
 
 size_t CountFiles(const std::wstring& folder) {
   size_t count = 0;
@@ -94,11 +72,6 @@ TEST(CreateShortcutIn, OverwritesAnExistingLinkAndFailsInAMissingFolder) {
 // remove what they saved.
 class DesktopShortcut : public ::testing::Test {
  protected:
-  static std::wstring Folder(int csidl) {
-    wchar_t path[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-    return std::wstring(path) + L"\\";
-  }
   void SetUp() override { RemoveLinks(); }
   void TearDown() override { RemoveLinks(); }
   void RemoveLinks() {
@@ -108,8 +81,8 @@ class DesktopShortcut : public ::testing::Test {
   }
 
   static constexpr wchar_t kName[] = L"Lumenkast Unit Test.lnk";
-  const std::wstring user_ = Folder(CSIDL_DESKTOPDIRECTORY);
-  const std::wstring common_ = Folder(CSIDL_COMMON_DESKTOPDIRECTORY);
+  const std::wstring user_ = lktest::SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+  const std::wstring common_ = lktest::SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
   const std::wstring viewer_ = std::wstring(kInstall) + L"lk_main64.exe";
 };
 
@@ -142,23 +115,6 @@ class ProgramGroup : public ::testing::Test {
   lktest::RedirectedShellFolders folders_;
 };
 
-// The group's links in order, as the current Windows version asks for them.
-std::vector<ExpectedLink> GroupLinks() {
-  const std::wstring folder = kInstall;
-  const std::wstring viewer = folder + L"lk_main64.exe";
-  std::vector<ExpectedLink> links = {
-      {L"Lumenkast 64 4.50.lnk", viewer, L"", L"", 0, L""},
-      {L"Lumenkast - Thumbnails.lnk", viewer, L"/thumbs", viewer, 7, L""},
-      {L"\u00DCber Lumenkast.lnk", folder + L"lk_about.txt", L"", L"", 0, L""},
-      {L"Was ist neu.lnk", folder + L"lk_changes.txt", L"", L"", 0, L""},
-      {L"Kommandozeilen-Optionen.lnk", folder + L"lk_options.txt", L"", L"", 0, L""},
-      {L"Verf\u00FCgbare PlugIns.lnk", folder + L"lk_plugins.txt", L"", L"", 0, L""},
-      {L"Verf\u00FCgbare Sprachen.lnk", folder + L"lk_languages.txt", L"", L"", 0, L""},
-      {L"Lumenkast Hilfe.lnk", folder + L"help\\lk_main32_deutsch.chm", L"", L"", 0, L""},
-  };
-  return links;
-}
-
 TEST_F(ProgramGroup, HoldsEveryLinkEvenForMissingTargets) {
   for (int allUsers : {0, 1}) {
     SCOPED_TRACE(allUsers);
@@ -167,15 +123,14 @@ TEST_F(ProgramGroup, HoldsEveryLinkEvenForMissingTargets) {
     CreateProgramGroup(kInstall, allUsers);
 
     const std::wstring group = programs + L"Lumenkast\\";
-    for (const ExpectedLink& link : GroupLinks()) ExpectLink(group, link);
+    for (const lktest::ExpectedLink& link : lktest::GroupLinks(kInstall)) ExpectLink(group, link);
     // Before Windows 8 the group also offers the uninstaller.
-    const bool uninstallLink = FileExists(group + L"Lumenkast deinstallieren.lnk");
+    const bool uninstallLink = FileExists(group + UninstallGroupLink(kInstall).fileName);
     EXPECT_EQ(!IsOsVersionAtLeast(6, 2), uninstallLink);
     if (uninstallLink) {
-      ExpectLink(group, {L"Lumenkast deinstallieren.lnk",
-                         std::wstring(kInstall) + L"lk_uninstall.exe", L"", L"", 0, L""});
+      ExpectLink(group, UninstallGroupLink(kInstall));
     }
-    EXPECT_EQ(GroupLinks().size() + (uninstallLink ? 1 : 0), CountFiles(group));
+    EXPECT_EQ(lktest::GroupLinks(kInstall).size() + (uninstallLink ? 1 : 0), CountFiles(group));
     EXPECT_FALSE(lktest::FolderExists(other + L"Lumenkast"));
     lktest::RemoveTree(group);
   }
