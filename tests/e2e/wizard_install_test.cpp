@@ -1,8 +1,9 @@
 // Installations through the wizard, from the ready page's Next to the finish page and the
 // end of the program, checked in files, settings, registry and shortcuts afterwards.
 #include <gtest/gtest.h>
-#include <shlobj.h>
 #include <windows.h>
+
+#include <shlobj.h>
 
 #include <cstdlib>
 #include <cwchar>
