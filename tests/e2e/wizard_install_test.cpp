@@ -199,8 +199,7 @@ class WizardInstall : public lktest::WizardTest {
     ASSERT_NO_FATAL_FAILURE(choose(wizard_.Control(kFormatList)));
     ASSERT_NO_FATAL_FAILURE(NextUntil(kReadyPage));
   }
-  // Next on the ready page; the box it leads to (null when none comes before the page
-  // after the ready page).
+  // Next on the ready page; the message box it leads to (null when none appears).
   HWND NextOnReadyPageExpectingBox() {
     EXPECT_TRUE(wizard_.Press(kNextButton));
     return wizard_.WaitForMessageBox(30000);
@@ -286,10 +285,10 @@ TEST_F(WizardInstall, FormatsCheckedAnsweredNoInstallsEverythingButTheAssociatio
   ExpectLink(group + L"Lumenkast 64 4.50.lnk", L"");
   EXPECT_FALSE(lktest::FolderExists(SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"Lumenkast"));
 
-  // The close box on the finish page ends the wizard without a question.
+  // The close box on the finish page ends the wizard without a question (which would
+  // keep it running).
   wizard_.PressCloseBox();
   EXPECT_TRUE(wizard_.WaitForExit(10000));
-  EXPECT_FALSE(wizard_.HasMessageBox());
 }
 
 TEST_F(WizardInstall, FormatsAnsweredYesAreAssociatedAndFinishOpensFaqAndViewer) {
@@ -345,7 +344,6 @@ TEST_F(WizardInstall, FormatsAnsweredYesAreAssociatedAndFinishOpensFaqAndViewer)
   HWND viewer = lktest::WaitForViewerWindow(10000);
   ASSERT_NE(nullptr, viewer);
   EXPECT_TRUE(wizard_.WaitForExit(10000));
-  EXPECT_FALSE(wizard_.HasMessageBox());
   wchar_t viewerPath[MAX_PATH] = {};
   DWORD pid = 0;
   GetWindowThreadProcessId(viewer, &pid);
