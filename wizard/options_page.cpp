@@ -46,6 +46,8 @@ void CWizPropertyPage::ActivateOptionsPage() {
 bool CWizPropertyPage::ValidateTargetFolder() {
   wchar_t folder[MAX_PATH] = {};
   GetDlgItemTextW(m_hWnd, IDC_FOLDER_EDIT, folder, MAX_PATH);
+  // Blanks around the path are not part of it: the installation trims them too.
+  TrimSpaces(folder);
   // Only the drive part is needed; the other parts are not asked for.
   wchar_t drive[_MAX_DRIVE] = {};
   _wsplitpath(folder, drive, nullptr, nullptr, nullptr);

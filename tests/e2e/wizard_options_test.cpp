@@ -137,6 +137,8 @@ TEST_F(WizardOptionsPage, NextRefusesAFolderWithoutDriveLetter) {
       {L"Programme\\Lumenkast", false},
       {L"\\Lumenkast", false},
       {L"\\\\server\\share\\Lumenkast", false},
+      {L"   ", false},
+      {L"  C:\\WizTest\\Lumenkast  ", true},
       {L"C:relativ", true},
       {L"C:\\WizTest\\Lumenkast", true},
   };
