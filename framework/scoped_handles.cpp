@@ -14,4 +14,9 @@ LONG RegistryKey::SetDword(const wchar_t* name, DWORD data) const {
                         sizeof(data));
 }
 
+LONG SetDefaultValue(HKEY root, const std::wstring& path, const std::wstring& data) {
+  return RegSetValueW(root, path.c_str(), REG_SZ, data.c_str(),
+                      static_cast<DWORD>(data.size() * sizeof(wchar_t)));
+}
+
 }  // namespace lk

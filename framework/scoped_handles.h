@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <string>
 #include <utility>
 
 namespace lk {
@@ -67,6 +68,9 @@ class RegistryKey : public ScopedHandle<HKEY, KeyTraits> {
   LONG SetString(const wchar_t* name, const wchar_t* data) const;
   LONG SetDword(const wchar_t* name, DWORD data) const;
 };
+
+// Sets the default value of root\path with RegSetValueW (which creates a missing key).
+LONG SetDefaultValue(HKEY root, const std::wstring& path, const std::wstring& data);
 
 struct ModuleTraits {
   static HMODULE Invalid() { return nullptr; }

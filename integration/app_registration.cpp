@@ -51,11 +51,7 @@ std::wstring VersionText() {
   return std::to_wstring(lk::kVersionMajor) + L"." + std::to_wstring(lk::kVersionMinor);
 }
 
-// The default value of root\path (RegSetValueW creates the key when it is missing).
-void SetDefaultValue(HKEY root, const std::wstring& path, const std::wstring& data) {
-  RegSetValueW(root, path.c_str(), REG_SZ, data.c_str(),
-               static_cast<DWORD>(data.size() * sizeof(wchar_t)));
-}
+using lk::SetDefaultValue;
 
 void CreateDesktopShortcuts(const RegistrationPaths& paths, int desktop, int thumbnails,
                             int allUsers) {

@@ -24,11 +24,7 @@ constexpr const wchar_t* kAppXIdentifierKeys[] = {
     L"SOFTWARE\\Classes\\AppX6eg8h5sxqq90pv53845wmnbewywdqq5h",
 };
 
-// The default value of root\path (RegSetValueW creates the key when it is missing).
-LONG SetDefaultValue(HKEY root, const std::wstring& path, const std::wstring& data) {
-  return RegSetValueW(root, path.c_str(), REG_SZ, data.c_str(),
-                      static_cast<DWORD>(data.size() * sizeof(wchar_t)));
-}
+using lk::SetDefaultValue;
 
 // "Lumenkast.<typeKey>"
 std::wstring ProgrammaticIdentifier(const wchar_t* typeKey) {
