@@ -16,14 +16,8 @@
 #include "support/registry_reader.h"
 #include "support/test_support.h"
 
+namespace lktest {
 namespace {
-
-using lktest::ExplorerChoiceKey;
-using lktest::RegKeyExists;
-using lktest::RegStringIs;
-
-const HKEY HKLM = HKEY_LOCAL_MACHINE;
-const HKEY HKCU = HKEY_CURRENT_USER;
 
 constexpr wchar_t kPlaceholderOwner[] = L"Vorbesitzer.Datei";
 
@@ -40,7 +34,7 @@ std::wstring RowIcon(int row, const std::wstring& viewer) {
   return viewer + L",0";
 }
 
-class Registration : public lktest::InstallationTest {
+class Registration : public InstallationTest {
  protected:
   void SetUp() override {
     InstallationTest::SetUp();
@@ -57,9 +51,9 @@ class Registration : public lktest::InstallationTest {
     for (const FormatEntry& format : FormatCatalogue) {
       for (int i = 0; i < format.extensionCount; ++i) {
         const std::wstring key = format.extensions[i].typeKey;
-        SCOPED_TRACE(lktest::Narrow(key));
-        lktest::ExpectIdentifier(key, viewer, L"Lumenkast " + Upper(key) + L" File",
-                                 RowIcon(format.row, viewer));
+        SCOPED_TRACE(Narrow(key));
+        ExpectIdentifier(key, viewer, L"Lumenkast " + Upper(key) + L" File",
+                         RowIcon(format.row, viewer));
       }
     }
   }
@@ -67,28 +61,28 @@ class Registration : public lktest::InstallationTest {
 
 TEST_F(Registration, ImagesAssociatedEverythingFiled) {
   // Rows 52 to 67 belong to another program before the installation.
-  std::vector<std::unique_ptr<lktest::ScopedRegString>> owners;
+  std::vector<std::unique_ptr<ScopedRegString>> owners;
   for (int row = ImageFormatCount; row < FormatCount; ++row) {
     for (int i = 0; i < FormatCatalogue[row].extensionCount; ++i) {
       const std::wstring extension = FormatCatalogue[row].extensions[i].extension;
-      owners.emplace_back(new lktest::ScopedRegString(HKLM, L"SOFTWARE\\Classes\\." + extension,
-                                                      nullptr, kPlaceholderOwner));
-      owners.emplace_back(new lktest::ScopedRegString(HKCU, ExplorerChoiceKey(extension), L"Progid",
-                                                      kPlaceholderOwner));
+      owners.emplace_back(new ScopedRegString(HKLM, L"SOFTWARE\\Classes\\." + extension, nullptr,
+                                              kPlaceholderOwner));
+      owners.emplace_back(
+          new ScopedRegString(HKCU, ExplorerChoiceKey(extension), L"Progid", kPlaceholderOwner));
     }
   }
 
   ASSERT_EQ(0, Install(L"/silent /folder=C:\\Tools\\Lumenkast /group=1 /desktop=1 /thumbs=1 "
                        L"/assoc=1"));
-  ASSERT_TRUE(lktest::FileExists(L"C:\\Tools\\Lumenkast\\lk_main64.exe"));
+  ASSERT_TRUE(FileExists(L"C:\\Tools\\Lumenkast\\lk_main64.exe"));
 
-  lktest::ExpectApplicationKeys(L"C:\\Tools\\Lumenkast\\");
+  ExpectApplicationKeys(L"C:\\Tools\\Lumenkast\\");
   ExpectIdentifiers(L"C:\\Tools\\Lumenkast\\");
-  EXPECT_EQ(73u, lktest::RegValueNames(HKLM, lktest::kFileAssociationsKey).size());
+  EXPECT_EQ(73u, RegValueNames(HKLM, kFileAssociationsKey).size());
   for (const FormatEntry& format : FormatCatalogue) {
     for (int i = 0; i < format.extensionCount; ++i) {
       const std::wstring extension = format.extensions[i].extension;
-      SCOPED_TRACE(lktest::Narrow(extension));
+      SCOPED_TRACE(Narrow(extension));
       const std::wstring owner = format.row < ImageFormatCount
                                      ? L"Lumenkast." + std::wstring(format.extensions[i].typeKey)
                                      : kPlaceholderOwner;
@@ -105,11 +99,11 @@ TEST_F(Registration, ImagesAssociatedEverythingFiled) {
 TEST_F(Registration, SecondInstallationElsewhereMovesEveryPath) {
   ASSERT_EQ(0, Install(L"/silent /folder=C:\\Tools\\Lumenkast /thumbs=1 /assoc=2"));
   // An icon key of an older version under the viewer's own identifier.
-  lktest::WriteRegString(HKLM, L"SOFTWARE\\Classes\\Lumenkast\\DefaultIcon", nullptr,
-                         L"C:\\Tools\\Lumenkast\\lk_main64.exe,1");
+  WriteRegString(HKLM, L"SOFTWARE\\Classes\\Lumenkast\\DefaultIcon", nullptr,
+                 L"C:\\Tools\\Lumenkast\\lk_main64.exe,1");
 
   ASSERT_EQ(0, Install(L"/silent /folder=C:\\Tools\\Anderswo /thumbs=1 /assoc=2"));
-  lktest::ExpectApplicationKeys(L"C:\\Tools\\Anderswo\\");
+  ExpectApplicationKeys(L"C:\\Tools\\Anderswo\\");
   ExpectIdentifiers(L"C:\\Tools\\Anderswo\\");
   EXPECT_FALSE(RegKeyExists(HKLM, L"SOFTWARE\\Classes\\Lumenkast\\DefaultIcon"));
 
@@ -119,8 +113,8 @@ TEST_F(Registration, SecondInstallationElsewhereMovesEveryPath) {
 }
 
 TEST_F(Registration, WithoutAssociationsNoExtensionChangesItsOwner) {
-  lktest::ScopedRegString jpg(HKLM, L"SOFTWARE\\Classes\\.jpg", nullptr, kPlaceholderOwner);
-  lktest::ScopedRegString wav(HKLM, L"SOFTWARE\\Classes\\.wav", nullptr, kPlaceholderOwner);
+  ScopedRegString jpg(HKLM, L"SOFTWARE\\Classes\\.jpg", nullptr, kPlaceholderOwner);
+  ScopedRegString wav(HKLM, L"SOFTWARE\\Classes\\.wav", nullptr, kPlaceholderOwner);
   ASSERT_EQ(0, Install(L"/silent /folder=C:\\Tools\\Lumenkast /assoc=3"));
 
   ExpectIdentifiers(L"C:\\Tools\\Lumenkast\\");
@@ -128,7 +122,8 @@ TEST_F(Registration, WithoutAssociationsNoExtensionChangesItsOwner) {
   EXPECT_TRUE(RegStringIs(HKLM, L"SOFTWARE\\Classes\\.wav", nullptr, kPlaceholderOwner));
   EXPECT_FALSE(RegKeyExists(HKCU, ExplorerChoiceKey(L"jpg")));
   // No thumbnails flag: no "Browse with" verb.
-  EXPECT_FALSE(RegKeyExists(HKLM, lktest::kDirectoryVerbKey));
+  EXPECT_FALSE(RegKeyExists(HKLM, kDirectoryVerbKey));
 }
 
 }  // namespace
+}  // namespace lktest

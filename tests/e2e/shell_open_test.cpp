@@ -11,21 +11,22 @@
 #include "support/installation_test.h"
 #include "support/test_support.h"
 
+namespace lktest {
 namespace {
 
-class ShellOpen : public lktest::InstallationTest {
+class ShellOpen : public InstallationTest {
  protected:
   void Install(const wchar_t* assoc) {
     ASSERT_EQ(0, RunSetup(std::wstring(L"/silent /folder=C:\\Tools\\Lumenkast /assoc=") + assoc));
-    ASSERT_TRUE(lktest::FileExists(L"C:\\Tools\\Lumenkast\\lk_main64.exe"));
+    ASSERT_TRUE(FileExists(L"C:\\Tools\\Lumenkast\\lk_main64.exe"));
   }
   // Opens a new file of the name through the shell; the viewer window that shows it, or
   // null when none appears.
   HWND Open(const wchar_t* name, DWORD timeout_ms) {
     const std::wstring path = files_ / name;
-    EXPECT_TRUE(lktest::WriteFileBytes(path, "Bilddaten"));
+    EXPECT_TRUE(WriteFileBytes(path, "Bilddaten"));
     ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    return lktest::WaitForViewerWindow(timeout_ms);
+    return WaitForViewerWindow(timeout_ms);
   }
   static std::wstring Title(HWND window) {
     wchar_t title[1024] = {};
@@ -33,29 +34,29 @@ class ShellOpen : public lktest::InstallationTest {
     return title;
   }
 
-  lktest::TempFolder files_;
+  TempFolder files_;
 };
 
 TEST_F(ShellOpen, AssociatedImagesStartTheInstalledViewerWithTheFile) {
   Install(L"1");
   for (const wchar_t* name : {L"urlaub.jpg", L"scan.dib", L"seite 1.tiff"}) {
-    SCOPED_TRACE(lktest::Narrow(name));
+    SCOPED_TRACE(Narrow(name));
     HWND viewer = Open(name, 15000);
     ASSERT_NE(nullptr, viewer);
     const std::wstring title = Title(viewer);
-    EXPECT_NE(std::wstring::npos, title.find(files_ / name)) << lktest::Narrow(title);
-    lktest::CloseViewerWindows();
+    EXPECT_NE(std::wstring::npos, title.find(files_ / name)) << Narrow(title);
+    CloseViewerWindows();
     ASSERT_EQ(nullptr, FindWindowW(L"Lumenkast", nullptr));
   }
 }
 
 TEST_F(ShellOpen, AudioStartsTheViewerOnlyWhenAllFormatsWereChosen) {
   // Before the installation .mp3 belongs to another program.
-  lktest::ScopedRegString owner(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\.mp3", nullptr,
-                                L"Vorbesitzer.Datei");
+  ScopedRegString owner(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\.mp3", nullptr,
+                        L"Vorbesitzer.Datei");
   Install(L"1");
   EXPECT_EQ(nullptr, Open(L"lied.mp3", 3000));
-  lktest::CloseViewerWindows();
+  CloseViewerWindows();
 
   Install(L"2");
   HWND viewer = Open(L"lied.mp3", 15000);
@@ -64,3 +65,4 @@ TEST_F(ShellOpen, AudioStartsTheViewerOnlyWhenAllFormatsWereChosen) {
 }
 
 }  // namespace
+}  // namespace lktest

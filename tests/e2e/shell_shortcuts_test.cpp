@@ -13,18 +13,13 @@
 #include "support/registry_reader.h"
 #include "support/test_support.h"
 
+namespace lktest {
 namespace {
-
-using lktest::ExpectedLink;
-using lktest::ExpectLink;
-using lktest::FileExists;
-using lktest::SpecialFolder;
-using lktest::UninstallGroupLink;
 
 constexpr wchar_t kFolder[] = L"C:\\Tools\\Lumenkast\\";
 constexpr wchar_t kViewer[] = L"C:\\Tools\\Lumenkast\\lk_main64.exe";
 
-class Shortcuts : public lktest::InstallationTest {
+class Shortcuts : public InstallationTest {
  protected:
   void Install(const std::wstring& switches) {
     ASSERT_EQ(0, RunSetup(L"/silent /folder=C:\\Tools\\Lumenkast " + switches));
@@ -34,7 +29,7 @@ class Shortcuts : public lktest::InstallationTest {
   static void PlaceOldLinks(const std::wstring& group) {
     CreateDirectoryW(group.c_str(), nullptr);
     for (const wchar_t* version : {L"4.44", L"4.42", L"4.41"}) {
-      lktest::WriteFileBytes(group + L"Lumenkast 64 " + version + L".lnk", "alt");
+      WriteFileBytes(group + L"Lumenkast 64 " + version + L".lnk", "alt");
     }
   }
 };
@@ -51,20 +46,20 @@ TEST_F(Shortcuts, GoToTheUsersOrTheCommonFoldersAndReplaceOnlyTheLinksOf444And44
        CSIDL_PROGRAMS},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(lktest::Narrow(c.allUsers));
+    SCOPED_TRACE(Narrow(c.allUsers));
     const std::wstring group = SpecialFolder(c.programs) + L"Lumenkast\\";
     PlaceOldLinks(group);
     Install(std::wstring(L"/group=1 /desktop=1 /thumbs=1 /allusers=") + c.allUsers);
 
-    for (const ExpectedLink& link : lktest::DesktopLinks(kFolder)) {
+    for (const ExpectedLink& link : DesktopLinks(kFolder)) {
       ExpectLink(SpecialFolder(c.desktop), link);
       EXPECT_FALSE(FileExists(SpecialFolder(c.otherDesktop) + link.fileName));
     }
-    for (const ExpectedLink& link : lktest::GroupLinks(kFolder)) ExpectLink(group, link);
+    for (const ExpectedLink& link : GroupLinks(kFolder)) ExpectLink(group, link);
     EXPECT_FALSE(FileExists(group + L"Lumenkast 64 4.44.lnk"));
     EXPECT_FALSE(FileExists(group + L"Lumenkast 64 4.42.lnk"));
     EXPECT_TRUE(FileExists(group + L"Lumenkast 64 4.41.lnk"));
-    EXPECT_FALSE(lktest::FolderExists(SpecialFolder(c.otherPrograms) + L"Lumenkast"));
+    EXPECT_FALSE(FolderExists(SpecialFolder(c.otherPrograms) + L"Lumenkast"));
     Clean();
   }
 }
@@ -75,30 +70,31 @@ TEST_F(Shortcuts, WithoutSwitchesNoLinkIsMadeAndNoOldOneRemoved) {
   Install(L"/group=0 /desktop=0 /thumbs=0");
   EXPECT_TRUE(FileExists(group + L"Lumenkast 64 4.44.lnk"));
   EXPECT_FALSE(FileExists(group + L"Lumenkast 64 4.50.lnk"));
-  for (const ExpectedLink& link : lktest::DesktopLinks(kFolder)) {
+  for (const ExpectedLink& link : DesktopLinks(kFolder)) {
     EXPECT_FALSE(FileExists(SpecialFolder(CSIDL_DESKTOPDIRECTORY) + link.fileName));
   }
 }
 
 TEST_F(Shortcuts, Windows7GroupOffersTheUninstallerAndGetsNoAppXOverrides) {
-  lktest::ScopedWineVersion version(L"win7");
+  ScopedWineVersion version(L"win7");
   Install(L"/group=1 /assoc=1");
   const std::wstring group = SpecialFolder(CSIDL_PROGRAMS) + L"Lumenkast\\";
   ExpectLink(group, UninstallGroupLink(kFolder));
-  for (const wchar_t* key : lktest::kAppXOverrideKeys) {
-    EXPECT_FALSE(lktest::RegKeyExists(HKEY_CURRENT_USER, key)) << lktest::Narrow(key);
+  for (const wchar_t* key : kAppXOverrideKeys) {
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, key)) << Narrow(key);
   }
 }
 
 TEST_F(Shortcuts, Windows10GroupHasNoUninstallerAndTheAppXOverridesAreWritten) {
-  lktest::ScopedWineVersion version(L"win10");
+  ScopedWineVersion version(L"win10");
   Install(L"/group=1 /assoc=1");
   const std::wstring group = SpecialFolder(CSIDL_PROGRAMS) + L"Lumenkast\\";
   EXPECT_TRUE(FileExists(group + L"Lumenkast 64 4.50.lnk"));
   EXPECT_FALSE(FileExists(group + UninstallGroupLink(kFolder).fileName));
-  for (const wchar_t* key : lktest::kAppXOverrideKeys) {
-    EXPECT_TRUE(lktest::RegStringIs(HKEY_CURRENT_USER, key, L"NoOpenWith", L""));
+  for (const wchar_t* key : kAppXOverrideKeys) {
+    EXPECT_TRUE(RegStringIs(HKEY_CURRENT_USER, key, L"NoOpenWith", L""));
   }
 }
 
 }  // namespace
+}  // namespace lktest

@@ -6,9 +6,13 @@
 #include <vector>
 
 #include "app/settings_file.h"
+#include "support/expected_installation.h"
+#include "support/expected_texts.h"
+#include "support/installation_state.h"
 #include "support/installation_test.h"
 #include "support/test_support.h"
 
+namespace lktest {
 namespace {
 
 const wchar_t* const kPayloadFiles[] = {
@@ -24,22 +28,6 @@ const wchar_t* const kPayloadFiles[] = {
     L"Toolbars\\gnome-colors-wise_32.png", L"Toolbars\\gnome-colors-wise_32.txt",
     L"Toolbars\\gnome-colors-human_48.png", L"Toolbars\\gnome-colors-human_48.txt",
 };
-
-// The German texts the log must carry, byte for byte.
-constexpr wchar_t kInvalidFolder[] = L"Ungültiges Zielverzeichnis!";
-constexpr wchar_t kCannotCreateFolder[] =
-    L"Kann Zielverzeichnis nicht erstellen!\n\nBitte überprüfen Sie Ihre Schreibrechte und "
-    L"System-Policies!\n\nVersuchen Sie das Zielverzeichnis zuerst händisch zu erstellen.";
-constexpr wchar_t kInstallFailed[] =
-    L"Fehler beim Installieren!\n\nÜberprüfen Sie bitte ob Lumenkast läuft, das "
-    L"Zielverzeichnis voll ist oder keine Schreibrechte vorhanden sind!\n\n(Der Installer "
-    L"sollte im ADMIN-Modus gestartet werden, z.B. den Installer mit der rechten Maustaste "
-    L"anklicken)";
-constexpr wchar_t kViewerRunning[] =
-    L"Warnung: Lumenkast läuft!\nBeenden Sie bitte Lumenkast bevor Sie mit der Installation "
-    L"fortsetzen!";
-
-constexpr wchar_t kOpenCommandKey[] = L"SOFTWARE\\Classes\\Lumenkast\\shell\\open\\command";
 
 // Latin-1 bytes of a text as the install log holds them (line feeds as CR LF).
 std::string LogBytes(const std::wstring& text) {
@@ -85,31 +73,31 @@ std::vector<std::wstring> TemporaryArchives() {
   return found;
 }
 
-class UnattendedInstall : public lktest::InstallationTest {
+class UnattendedInstall : public InstallationTest {
  protected:
-  std::string Log() const { return lktest::ReadFileBytes(cwd_ / L"Lumenkast_Install.log"); }
+  std::string Log() const { return ReadFileBytes(cwd_ / L"Lumenkast_Install.log"); }
 };
 
 TEST_F(UnattendedInstall, UnpacksThePayloadAndPreparesTheSettings) {
   ASSERT_EQ(0, RunSetup(L"/silent /folder=C:\\Tools\\Lumenkast /desktop=1"));
-  EXPECT_FALSE(lktest::FileExists(cwd_ / L"Lumenkast_Install.log")) << Log();
+  EXPECT_FALSE(FileExists(cwd_ / L"Lumenkast_Install.log")) << Log();
   EXPECT_TRUE(TemporaryArchives().empty());
 
   const FILETIME archive_time = ArchiveTime();
   for (const wchar_t* file : kPayloadFiles) {
     std::wstring path = std::wstring(L"C:\\Tools\\Lumenkast\\") + file;
-    ASSERT_TRUE(lktest::FileExists(path)) << lktest::Narrow(path);
+    ASSERT_TRUE(FileExists(path)) << Narrow(path);
     FILETIME created = Stamp(path, true);
-    EXPECT_EQ(0, CompareFileTime(&archive_time, &created)) << lktest::Narrow(path);
+    EXPECT_EQ(0, CompareFileTime(&archive_time, &created)) << Narrow(path);
     FILETIME written = Stamp(path, false);
-    EXPECT_EQ(0, CompareFileTime(&archive_time, &written)) << lktest::Narrow(path);
+    EXPECT_EQ(0, CompareFileTime(&archive_time, &written)) << Narrow(path);
   }
 
-  std::string ini = lktest::ReadFileBytes(L"C:\\Tools\\Lumenkast\\lk_main64.ini");
+  std::string ini = ReadFileBytes(L"C:\\Tools\\Lumenkast\\lk_main64.ini");
   ASSERT_GE(ini.size(), 2u);
   EXPECT_EQ("\xFF\xFE", ini.substr(0, 2));
   std::wstring text = ToUtf16(ini.substr(2));
-  EXPECT_EQ(0u, text.find(L"; UNICODE FILE - edit with care ;-)\r\n\r\n"));
+  EXPECT_EQ(0u, text.find(kSettingsHeader));
   EXPECT_NE(std::wstring::npos, text.find(L"[Language]"));
   EXPECT_NE(std::wstring::npos, text.find(L"DLL=DEUTSCH.DLL"));
   EXPECT_NE(std::wstring::npos, text.find(L"Lang=Deutsch"));
@@ -121,27 +109,13 @@ TEST_F(UnattendedInstall, UnpacksThePayloadAndPreparesTheSettings) {
 }
 
 TEST_F(UnattendedInstall, RefusesWhileTheViewerRuns) {
-  std::wstring viewer = std::wstring(LK_BUILD_DIR) + L"\\payload\\standins\\lk_main64.exe";
-  STARTUPINFOW si = {sizeof(si)};
-  PROCESS_INFORMATION pi = {};
-  std::wstring cmd = L"\"" + viewer + L"\"";
-  ASSERT_TRUE(CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                             &pi));
-  HWND window = nullptr;
-  for (int i = 0; i < 100 && !window; ++i) {
-    Sleep(50);
-    window = FindWindowW(L"Lumenkast", nullptr);
-  }
-  ASSERT_NE(nullptr, window);
+  ASSERT_NE(nullptr, StartViewerStandIn(10000));
 
   int code = RunSetup(L"/silent /folder=C:\\Tools\\Lumenkast");
-  PostMessageW(window, WM_CLOSE, 0, 0);
-  WaitForSingleObject(pi.hProcess, 10000);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  CloseViewerWindows();
 
   EXPECT_EQ(2, code);
-  EXPECT_FALSE(lktest::FolderExists(L"C:\\Tools\\Lumenkast"));
+  EXPECT_FALSE(FolderExists(L"C:\\Tools\\Lumenkast"));
   std::string log = Log();
   EXPECT_NE(std::string::npos,
             log.find(": " + LogBytes(kViewerRunning) + "\r\n" +
@@ -160,7 +134,7 @@ TEST_F(UnattendedInstall, FailuresEndWithExitCodeOneAndALogEntry) {
   };
   for (const auto& c : cases) {
     DeleteFileW((cwd_ / L"Lumenkast_Install.log").c_str());
-    EXPECT_EQ(1, RunSetup(c.arguments)) << lktest::Narrow(c.arguments);
+    EXPECT_EQ(1, RunSetup(c.arguments)) << Narrow(c.arguments);
     EXPECT_NE(std::string::npos, Log().find(": " + c.entry + "\r\n")) << Log();
   }
 }
@@ -169,12 +143,12 @@ TEST_F(UnattendedInstall, ReadOnlyFileInTheTargetFailsTheUnpacking) {
   ASSERT_TRUE(CreateDirectoryW(L"C:\\Tools", nullptr));
   ASSERT_TRUE(CreateDirectoryW(L"C:\\Tools\\Lumenkast", nullptr));
   const wchar_t kLocked[] = L"C:\\Tools\\Lumenkast\\lk_about.txt";
-  ASSERT_TRUE(lktest::WriteFileBytes(kLocked, "alt"));
+  ASSERT_TRUE(WriteFileBytes(kLocked, "alt"));
   SetFileAttributesW(kLocked, FILE_ATTRIBUTE_READONLY);
 
   EXPECT_EQ(1, RunSetup(L"/silent /folder=C:\\Tools\\Lumenkast"));
-  EXPECT_EQ("alt", lktest::ReadFileBytes(kLocked));
-  EXPECT_TRUE(lktest::FileExists(L"C:\\Tools\\Lumenkast\\lk_main64.exe"));
+  EXPECT_EQ("alt", ReadFileBytes(kLocked));
+  EXPECT_TRUE(FileExists(L"C:\\Tools\\Lumenkast\\lk_main64.exe"));
   EXPECT_NE(std::string::npos,
             Log().find(": C:\\Tools\\Lumenkast\\: " + LogBytes(kInstallFailed)))
       << Log();
@@ -189,7 +163,8 @@ TEST_F(UnattendedInstall, WithoutFolderSwitchTheEarlierInstallationsFolderIsUsed
   RegCloseKey(key);
 
   EXPECT_EQ(0, RunSetup(L"/silent"));
-  EXPECT_TRUE(lktest::FileExists(L"C:\\Tools\\Earlier\\lk_main64.exe"));
+  EXPECT_TRUE(FileExists(L"C:\\Tools\\Earlier\\lk_main64.exe"));
 }
 
 }  // namespace
+}  // namespace lktest

@@ -4,19 +4,12 @@
 
 #include <vector>
 
+#include "res/resource.h"
 #include "support/wizard_driver.h"
 
+namespace lktest {
 namespace {
 
-using lktest::CheckedListItems;
-using lktest::kAssociationPage;
-using lktest::kBackButton;
-using lktest::kNextButton;
-
-constexpr int kFormatList = 1579;
-constexpr int kImagesOnly = 1091;
-constexpr int kCheckAll = 1080;
-constexpr int kCheckNone = 1081;
 constexpr int kRowCount = 68;
 
 std::vector<int> Rows(int first, int end) {
@@ -25,31 +18,28 @@ std::vector<int> Rows(int first, int end) {
   return rows;
 }
 
-class WizardAssociationPage : public lktest::WizardTest {
+class WizardAssociationPage : public WizardTest {
  protected:
   void SetUp() override {
     WizardTest::SetUp();
     ASSERT_NO_FATAL_FAILURE(StartWizard());
     ASSERT_NO_FATAL_FAILURE(TypeFolder(kTarget));
     ASSERT_NO_FATAL_FAILURE(NextUntil(kAssociationPage));
-    list_ = wizard_.Control(kFormatList);
+    list_ = wizard_.Control(IDC_FORMAT_LIST);
     ASSERT_NE(nullptr, list_);
   }
   // Back to the options page and forward again.
   void Revisit() {
-    for (int page = kAssociationPage; page > lktest::kOptionsPage; --page) {
-      ASSERT_TRUE(wizard_.Press(kBackButton));
-      ASSERT_TRUE(wizard_.WaitForPage(page - 1));
-    }
+    ASSERT_NO_FATAL_FAILURE(BackUntil(kOptionsPage));
     ASSERT_NO_FATAL_FAILURE(NextUntil(kAssociationPage));
-    ASSERT_EQ(list_, wizard_.Control(kFormatList));
+    ASSERT_EQ(list_, wizard_.Control(IDC_FORMAT_LIST));
   }
 
   HWND list_ = nullptr;
 };
 
 TEST_F(WizardAssociationPage, ListsEveryCatalogueRowUncheckedInCatalogueOrder) {
-  ASSERT_EQ(kRowCount, lktest::ListItemCount(list_));
+  ASSERT_EQ(kRowCount, ListItemCount(list_));
   EXPECT_TRUE(CheckedListItems(list_).empty());
   struct Row {
     int index;
@@ -67,13 +57,13 @@ TEST_F(WizardAssociationPage, ListsEveryCatalogueRowUncheckedInCatalogueOrder) {
 }
 
 TEST_F(WizardAssociationPage, ButtonsCheckImagesAllOrNone) {
-  ASSERT_TRUE(wizard_.Click(kImagesOnly));
+  ASSERT_TRUE(wizard_.Click(IDC_IMAGES_ONLY));
   EXPECT_EQ(Rows(0, 52), CheckedListItems(list_));
-  ASSERT_TRUE(wizard_.Click(kCheckAll));
+  ASSERT_TRUE(wizard_.Click(IDC_CHECK_ALL));
   EXPECT_EQ(Rows(0, kRowCount), CheckedListItems(list_));
-  ASSERT_TRUE(wizard_.Click(kImagesOnly));
+  ASSERT_TRUE(wizard_.Click(IDC_IMAGES_ONLY));
   EXPECT_EQ(Rows(0, 52), CheckedListItems(list_));
-  ASSERT_TRUE(wizard_.Click(kCheckNone));
+  ASSERT_TRUE(wizard_.Click(IDC_CHECK_NONE));
   EXPECT_TRUE(CheckedListItems(list_).empty());
 }
 
@@ -82,14 +72,15 @@ TEST_F(WizardAssociationPage, RowsAndTheirCheckMarksSurviveRepeatedVisits) {
   ASSERT_TRUE(wizard_.SetListItemChecked(list_, 60, true));
   for (int visit = 0; visit < 3; ++visit) {
     ASSERT_NO_FATAL_FAILURE(Revisit());
-    EXPECT_EQ(kRowCount, lktest::ListItemCount(list_)) << "visit " << visit;
+    EXPECT_EQ(kRowCount, ListItemCount(list_)) << "visit " << visit;
     EXPECT_EQ((std::vector<int>{34, 60}), CheckedListItems(list_)) << "visit " << visit;
   }
   ASSERT_TRUE(wizard_.Press(kNextButton));
-  ASSERT_TRUE(wizard_.WaitForPage(lktest::kReadyPage));
+  ASSERT_TRUE(wizard_.WaitForPage(kReadyPage));
   ASSERT_TRUE(wizard_.Press(kBackButton));
   ASSERT_TRUE(wizard_.WaitForPage(kAssociationPage));
-  EXPECT_EQ(kRowCount, lktest::ListItemCount(list_));
+  EXPECT_EQ(kRowCount, ListItemCount(list_));
 }
 
 }  // namespace
+}  // namespace lktest

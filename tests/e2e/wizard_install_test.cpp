@@ -11,76 +11,30 @@
 #include <vector>
 
 #include "app/product_info.h"
+#include "res/resource.h"
+#include "support/expected_installation.h"
+#include "support/expected_texts.h"
 #include "support/installation_state.h"
 #include "support/registry_reader.h"
 #include "support/shell_link_reader.h"
 #include "support/wizard_driver.h"
 
+namespace lktest {
 namespace {
 
-using lktest::FileExists;
-using lktest::IsChecked;
-using lktest::IsUsable;
-using lktest::kBackButton;
-using lktest::kCancelButton;
-using lktest::kFinishPage;
-using lktest::kNextButton;
-using lktest::kReadyPage;
-using lktest::RegKeyExists;
-using lktest::RegStringIs;
-using lktest::SpecialFolder;
-using lktest::WindowText;
-
-const HKEY HKLM = HKEY_LOCAL_MACHINE;
-const HKEY HKCU = HKEY_CURRENT_USER;
-
-constexpr int kDesktop = 1011;
-constexpr int kAllUsers = 1017;
-constexpr int kFormatList = 1579;
-constexpr int kImagesOnly = 1091;
-constexpr int kProgramFolderOption = 1038;
-constexpr int kProgressLabel = 1044;
-constexpr int kShowFaq = 1022;
-constexpr int kStartViewer = 1020;
-
 constexpr wchar_t kViewer[] = L"C:\\WizTest\\Lumenkast\\lk_main64.exe";
-constexpr wchar_t kOpenCommandKey[] = L"SOFTWARE\\Classes\\Lumenkast\\shell\\open\\command";
-constexpr wchar_t kUninstallKey[] =
-    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumenkast64";
-constexpr wchar_t kConfirmAssociations[] =
-    L"Sie möchten die aktuellen Verknüpfungen ändern und einen oder mehrere Dateitypen mit "
-    L"Lumenkast verknüpfen!\n\nSind Sie sicher!?";
-constexpr wchar_t kViewerRunning[] =
-    L"Warnung: Lumenkast läuft!\nBeenden Sie bitte Lumenkast bevor Sie mit der Installation "
-    L"fortsetzen!";
-constexpr wchar_t kCannotCreateFolder[] =
-    L"Kann Zielverzeichnis nicht erstellen!\n\nBitte überprüfen Sie Ihre Schreibrechte und "
-    L"System-Policies!\n\nVersuchen Sie das Zielverzeichnis zuerst händisch zu erstellen.";
-constexpr wchar_t kSettingsHeader[] = L"; UNICODE FILE - edit with care ;-)\r\n\r\n";
-
-std::wstring ExplorerChoice(const wchar_t* extension) {
-  return std::wstring(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.") +
-         extension + L"\\UserChoice";
-}
-
 // The extension's owner when the viewer is it; empty otherwise.
 std::wstring LumenkastOwner(const wchar_t* extension) {
   std::wstring owner;
-  lktest::ReadRegString(HKLM, std::wstring(L"SOFTWARE\\Classes\\.") + extension, nullptr, &owner);
+  ReadRegString(HKLM, std::wstring(L"SOFTWARE\\Classes\\.") + extension, nullptr, &owner);
   return owner.rfind(L"Lumenkast.", 0) == 0 ? owner : L"";
 }
 
 std::wstring Utf16File(const std::wstring& path) {
-  const std::string bytes = lktest::ReadFileBytes(path);
+  const std::string bytes = ReadFileBytes(path);
   std::wstring text(bytes.size() / 2, L'\0');
   if (!text.empty()) memcpy(&text[0], bytes.data(), text.size() * 2);
   return text;
-}
-
-std::string Latin1(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) out += static_cast<char>(c);
-  return out;
 }
 
 // The progress label's text drawn in the test process the way the label paints itself:
@@ -119,7 +73,7 @@ std::vector<COLORREF> PaintLikeTheLabel(int width, int height, const LOGFONTW& f
 }
 
 // Pixels of shot that differ clearly from painted.
-int CountDifferent(const lktest::ScreenCapture& shot, const std::vector<COLORREF>& painted) {
+int CountDifferent(const ScreenCapture& shot, const std::vector<COLORREF>& painted) {
   int different = 0;
   for (int y = 0; y < shot.Height(); ++y) {
     for (int x = 0; x < shot.Width(); ++x) {
@@ -151,7 +105,7 @@ void ExpectRedBoldArialLabel(HWND label) {
   RECT client = {};
   GetClientRect(label, &client);
   MapWindowPoints(label, nullptr, reinterpret_cast<POINT*>(&client), 2);
-  LOGFONTW boldPageFont = lktest::PageFontDescription();
+  LOGFONTW boldPageFont = PageFontDescription();
   boldPageFont.lfWeight = FW_BOLD;
   const COLORREF red = RGB(255, 0, 0);
   struct Look {
@@ -177,7 +131,7 @@ void ExpectRedBoldArialLabel(HWND label) {
   // Taken again while the part a moved window uncovered may not be repainted yet.
   int differences[4] = {};
   for (int attempt = 0; attempt < 20; ++attempt) {
-    const lktest::ScreenCapture shot = lktest::ScreenCapture::OfScreenRect(client);
+    const ScreenCapture shot = ScreenCapture::OfScreenRect(client);
     ASSERT_EQ(width, shot.Width());
     for (int i = 0; i < 4; ++i) differences[i] = CountDifferent(shot, painted[i]);
     if (differences[0] <= area / 50) break;
@@ -189,14 +143,14 @@ void ExpectRedBoldArialLabel(HWND label) {
   }
 }
 
-class WizardInstall : public lktest::WizardTest {
+class WizardInstall : public WizardTest {
  protected:
   // Options page to ready page with the folder typed and the rows chosen by choose().
   template <typename Choose>
   void GoToReadyPage(const std::wstring& folder, Choose choose) {
     ASSERT_NO_FATAL_FAILURE(TypeFolder(folder));
-    ASSERT_NO_FATAL_FAILURE(NextUntil(lktest::kAssociationPage));
-    ASSERT_NO_FATAL_FAILURE(choose(wizard_.Control(kFormatList)));
+    ASSERT_NO_FATAL_FAILURE(NextUntil(kAssociationPage));
+    ASSERT_NO_FATAL_FAILURE(choose(wizard_.Control(IDC_FORMAT_LIST)));
     ASSERT_NO_FATAL_FAILURE(NextUntil(kReadyPage));
   }
   // Next on the ready page; the message box it leads to (null when none appears).
@@ -206,29 +160,12 @@ class WizardInstall : public lktest::WizardTest {
   }
   void ExpectFinishPage() {
     ASSERT_TRUE(wizard_.WaitForPage(kFinishPage, 30000));
-    EXPECT_TRUE(IsChecked(wizard_.Control(kShowFaq)));
-    EXPECT_TRUE(IsChecked(wizard_.Control(kStartViewer)));
-    EXPECT_EQ(L"&Fertig stellen", WindowText(wizard_.SheetButton(kCancelButton)));
+    EXPECT_TRUE(IsChecked(wizard_.Control(IDC_SHOW_FAQ)));
+    EXPECT_TRUE(IsChecked(wizard_.Control(IDC_START_VIEWER)));
+    EXPECT_EQ(kFinishButtonText, WindowText(wizard_.SheetButton(kCancelButton)));
     EXPECT_TRUE(IsUsable(wizard_.SheetButton(kCancelButton)));
     EXPECT_FALSE(IsWindowEnabled(wizard_.SheetButton(kBackButton)));
     EXPECT_FALSE(IsWindowEnabled(wizard_.SheetButton(kNextButton)));
-  }
-  static void ExpectQuestion(HWND box, const wchar_t* text) {
-    ASSERT_NE(nullptr, box);
-    const lktest::MessageBoxView view = lktest::ReadMessageBox(box);
-    EXPECT_EQ(lktest::kBoxCaption, view.caption);
-    EXPECT_EQ(text, view.text);
-    EXPECT_TRUE(view.hasYes);
-    EXPECT_TRUE(view.hasNo);
-    EXPECT_EQ(IDNO, view.defaultButton);
-  }
-  static void ExpectNotice(HWND box, const wchar_t* text) {
-    ASSERT_NE(nullptr, box);
-    const lktest::MessageBoxView view = lktest::ReadMessageBox(box);
-    EXPECT_EQ(lktest::kBoxCaption, view.caption);
-    EXPECT_EQ(text, view.text);
-    EXPECT_TRUE(view.hasOk);
-    EXPECT_FALSE(view.hasYes);
   }
   // The viewer's files and registration for kTarget.
   static void ExpectInstalled() {
@@ -242,18 +179,18 @@ class WizardInstall : public lktest::WizardTest {
     // Every identifier is filed whether or not its extensions were chosen.
     EXPECT_TRUE(RegKeyExists(HKLM, L"SOFTWARE\\Classes\\Lumenkast.jpg\\shell\\open\\command"));
   }
-  static void ExpectLink(const std::wstring& path, const wchar_t* arguments) {
-    lktest::ShellLinkInfo link;
-    ASSERT_TRUE(lktest::ReadShellLink(path, &link)) << lktest::Narrow(path);
-    EXPECT_EQ(kViewer, link.target) << lktest::Narrow(path);
-    EXPECT_EQ(arguments, link.arguments) << lktest::Narrow(path);
+  static void ExpectViewerLink(const std::wstring& path, const wchar_t* arguments) {
+    ShellLinkInfo link;
+    ASSERT_TRUE(ReadShellLink(path, &link)) << Narrow(path);
+    EXPECT_EQ(kViewer, link.target) << Narrow(path);
+    EXPECT_EQ(arguments, link.arguments) << Narrow(path);
   }
 };
 
 TEST_F(WizardInstall, FormatsCheckedAnsweredNoInstallsEverythingButTheAssociations) {
   ASSERT_NO_FATAL_FAILURE(StartWizard());
   ASSERT_NO_FATAL_FAILURE(
-      GoToReadyPage(kTarget, [this](HWND) { ASSERT_TRUE(wizard_.Click(kImagesOnly)); }));
+      GoToReadyPage(kTarget, [this](HWND) { ASSERT_TRUE(wizard_.Click(IDC_IMAGES_ONLY)); }));
 
   HWND box = NextOnReadyPageExpectingBox();
   ASSERT_NO_FATAL_FAILURE(ExpectQuestion(box, kConfirmAssociations));
@@ -265,8 +202,8 @@ TEST_F(WizardInstall, FormatsCheckedAnsweredNoInstallsEverythingButTheAssociatio
 
   ExpectInstalled();
   for (const wchar_t* extension : {L"jpg", L"png", L"bmp", L"dib"}) {
-    EXPECT_EQ(L"", LumenkastOwner(extension)) << lktest::Narrow(extension);
-    EXPECT_FALSE(RegKeyExists(HKCU, ExplorerChoice(extension))) << lktest::Narrow(extension);
+    EXPECT_EQ(L"", LumenkastOwner(extension)) << Narrow(extension);
+    EXPECT_FALSE(RegKeyExists(HKCU, ExplorerChoiceKey(extension))) << Narrow(extension);
   }
 
   // Settings in the application-data folder, proposed by the ready page; the program
@@ -274,16 +211,16 @@ TEST_F(WizardInstall, FormatsCheckedAnsweredNoInstallsEverythingButTheAssociatio
   const std::wstring settings = Utf16File(AppDataSettingsFolder() + L"lk_main64.ini");
   EXPECT_EQ(0u, settings.find(std::wstring(L"\xFEFF") + kSettingsHeader));
   EXPECT_NE(std::wstring::npos, settings.find(L"Lang=Deutsch"));
-  EXPECT_NE(std::string::npos, lktest::ReadFileBytes(L"C:\\WizTest\\Lumenkast\\lk_main64.ini")
+  EXPECT_NE(std::string::npos, ReadFileBytes(L"C:\\WizTest\\Lumenkast\\lk_main64.ini")
                                    .find("INI_Folder=%APPDATA%\\Lumenkast"));
 
   // The three shortcuts of the options page's defaults, for the current user.
   const std::wstring desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
   const std::wstring group = SpecialFolder(CSIDL_PROGRAMS) + L"Lumenkast\\";
-  ExpectLink(desktop + L"Lumenkast 64.lnk", L"");
-  ExpectLink(desktop + L"Lumenkast 64 Thumbnails.lnk", L"/thumbs");
-  ExpectLink(group + L"Lumenkast 64 4.50.lnk", L"");
-  EXPECT_FALSE(lktest::FolderExists(SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"Lumenkast"));
+  ExpectViewerLink(desktop + L"Lumenkast 64.lnk", L"");
+  ExpectViewerLink(desktop + L"Lumenkast 64 Thumbnails.lnk", L"/thumbs");
+  ExpectViewerLink(group + L"Lumenkast 64 4.50.lnk", L"");
+  EXPECT_FALSE(FolderExists(SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"Lumenkast"));
 
   // The close box on the finish page ends the wizard without a question (which would
   // keep it running).
@@ -293,12 +230,12 @@ TEST_F(WizardInstall, FormatsCheckedAnsweredNoInstallsEverythingButTheAssociatio
 
 TEST_F(WizardInstall, FormatsAnsweredYesAreAssociatedAndFinishOpensFaqAndViewer) {
   ASSERT_NO_FATAL_FAILURE(StartWizard());
-  ASSERT_TRUE(wizard_.Click(kDesktop));
-  ASSERT_TRUE(wizard_.Click(kAllUsers));
+  ASSERT_TRUE(wizard_.Click(IDC_DESKTOP_SHORTCUT));
+  ASSERT_TRUE(wizard_.Click(IDC_ALL_USERS));
   ASSERT_NO_FATAL_FAILURE(GoToReadyPage(kTarget, [this](HWND list) {
     ASSERT_TRUE(wizard_.SetListItemChecked(list, 34, true));  // PNG
   }));
-  ASSERT_TRUE(wizard_.Click(kProgramFolderOption));
+  ASSERT_TRUE(wizard_.Click(IDC_INI_PROGRAM_FOLDER));
 
   HWND box = NextOnReadyPageExpectingBox();
   ASSERT_NO_FATAL_FAILURE(ExpectQuestion(box, kConfirmAssociations));
@@ -309,39 +246,37 @@ TEST_F(WizardInstall, FormatsAnsweredYesAreAssociatedAndFinishOpensFaqAndViewer)
   for (int id : {kBackButton, kNextButton, kCancelButton}) {
     EXPECT_FALSE(IsWindowEnabled(wizard_.SheetButton(id))) << id;
   }
-  for (int i = 0; i < 50 && WindowText(wizard_.Sheet()) != lktest::kBoxCaption; ++i) Sleep(100);
-  EXPECT_EQ(lktest::kBoxCaption, WindowText(wizard_.Sheet()));
+  for (int i = 0; i < 50 && WindowText(wizard_.Sheet()) != kBoxCaption; ++i) Sleep(100);
+  EXPECT_EQ(kBoxCaption, WindowText(wizard_.Sheet()));
   SetWindowPos(box, nullptr, 700, 600, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ASSERT_NO_FATAL_FAILURE(ExpectRedBoldArialLabel(wizard_.Control(kProgressLabel)));
+  ASSERT_NO_FATAL_FAILURE(ExpectRedBoldArialLabel(wizard_.Control(IDC_PROGRESS_LABEL)));
   ASSERT_TRUE(wizard_.Answer(box, IDYES));
   ASSERT_NO_FATAL_FAILURE(ExpectFinishPage());
 
   ExpectInstalled();
   EXPECT_EQ(L"Lumenkast.png", LumenkastOwner(L"png"));
-  EXPECT_TRUE(RegStringIs(HKCU, ExplorerChoice(L"png"), L"Progid", L"Lumenkast.png"));
+  EXPECT_TRUE(RegStringIs(HKCU, ExplorerChoiceKey(L"png"), L"Progid", L"Lumenkast.png"));
   EXPECT_EQ(L"", LumenkastOwner(L"jpg"));
-  EXPECT_FALSE(RegKeyExists(HKCU, ExplorerChoice(L"jpg")));
+  EXPECT_FALSE(RegKeyExists(HKCU, ExplorerChoiceKey(L"jpg")));
 
   // Settings next to the viewer, converted; no application-data folder.
   const std::wstring settings = Utf16File(L"C:\\WizTest\\Lumenkast\\lk_main64.ini");
   EXPECT_EQ(0u, settings.find(std::wstring(L"\xFEFF") + kSettingsHeader));
   EXPECT_EQ(std::wstring::npos, settings.find(L"INI_Folder"));
-  EXPECT_FALSE(lktest::FolderExists(AppDataSettingsFolder()));
+  EXPECT_FALSE(FolderExists(AppDataSettingsFolder()));
 
   // Thumbnails and group for all users; no viewer link on any desktop.
   const std::wstring commonDesktop = SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
-  ExpectLink(commonDesktop + L"Lumenkast 64 Thumbnails.lnk", L"/thumbs");
-  ExpectLink(SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"Lumenkast\\Lumenkast 64 4.50.lnk", L"");
+  ExpectViewerLink(commonDesktop + L"Lumenkast 64 Thumbnails.lnk", L"/thumbs");
+  ExpectViewerLink(SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"Lumenkast\\Lumenkast 64 4.50.lnk", L"");
   EXPECT_FALSE(FileExists(commonDesktop + L"Lumenkast 64.lnk"));
   EXPECT_FALSE(FileExists(SpecialFolder(CSIDL_DESKTOPDIRECTORY) + L"Lumenkast 64.lnk"));
 
   // "&Fertig stellen" with both boxes checked: the FAQ page through the shell (its https
   // handler here a recorder), then the installed viewer, brought to the front.
-  const std::wstring opened = std::wstring(kTargetRoot) + L"\\shell-open.txt";
-  lktest::ScopedRegString browser(HKLM, L"SOFTWARE\\Classes\\https\\shell\\open\\command", nullptr,
-                                  L"C:\\windows\\system32\\cmd.exe /c echo %1>>" + opened);
+  const WebPageRecorder browser(kTargetRoot);
   ASSERT_TRUE(wizard_.Press(kCancelButton));
-  HWND viewer = lktest::WaitForViewerWindow(10000);
+  HWND viewer = WaitForViewerWindow(10000);
   ASSERT_NE(nullptr, viewer);
   EXPECT_TRUE(wizard_.WaitForExit(10000));
   wchar_t viewerPath[MAX_PATH] = {};
@@ -353,10 +288,9 @@ TEST_F(WizardInstall, FormatsAnsweredYesAreAssociatedAndFinishOpensFaqAndViewer)
     QueryFullProcessImageNameW(process, 0, viewerPath, &size);
     CloseHandle(process);
   }
-  EXPECT_EQ(0, lstrcmpiW(kViewer, viewerPath)) << lktest::Narrow(viewerPath);
+  EXPECT_EQ(0, lstrcmpiW(kViewer, viewerPath)) << Narrow(viewerPath);
   EXPECT_EQ(viewer, GetForegroundWindow());
-  for (int i = 0; i < 50 && lktest::ReadFileBytes(opened).empty(); ++i) Sleep(100);
-  EXPECT_NE(std::string::npos, lktest::ReadFileBytes(opened).find(Latin1(lk::kFaqUrl)));
+  EXPECT_NE(std::string::npos, browser.WaitForPages(5000).find(Narrow(lk::kFaqUrl)));
 }
 
 TEST_F(WizardInstall, NoFormatCheckedInstallsWithoutQuestion) {
@@ -369,39 +303,39 @@ TEST_F(WizardInstall, NoFormatCheckedInstallsWithoutQuestion) {
   EXPECT_EQ(L"", LumenkastOwner(L"png"));
 
   // Both boxes cleared: "&Fertig stellen" only ends the wizard.
-  ASSERT_TRUE(wizard_.Click(kShowFaq));
-  ASSERT_TRUE(wizard_.Click(kStartViewer));
+  ASSERT_TRUE(wizard_.Click(IDC_SHOW_FAQ));
+  ASSERT_TRUE(wizard_.Click(IDC_START_VIEWER));
   ASSERT_TRUE(wizard_.Press(kCancelButton));
   EXPECT_TRUE(wizard_.WaitForExit(10000));
-  EXPECT_EQ(nullptr, lktest::WaitForViewerWindow(3000));
+  EXPECT_EQ(nullptr, WaitForViewerWindow(3000));
 }
 
 TEST_F(WizardInstall, FolderThatCannotBeCreatedLeadsBackToTheOptionsPageWithEveryEntry) {
   ASSERT_NO_FATAL_FAILURE(StartWizard());
-  ASSERT_TRUE(wizard_.Click(kDesktop));
+  ASSERT_TRUE(wizard_.Click(IDC_DESKTOP_SHORTCUT));
   ASSERT_NO_FATAL_FAILURE(
-      GoToReadyPage(L"Q:\\x", [this](HWND) { ASSERT_TRUE(wizard_.Click(kImagesOnly)); }));
-  ASSERT_TRUE(wizard_.Click(kProgramFolderOption));
+      GoToReadyPage(L"Q:\\x", [this](HWND) { ASSERT_TRUE(wizard_.Click(IDC_IMAGES_ONLY)); }));
+  ASSERT_TRUE(wizard_.Click(IDC_INI_PROGRAM_FOLDER));
 
   HWND box = NextOnReadyPageExpectingBox();
   ASSERT_NO_FATAL_FAILURE(ExpectNotice(box, kCannotCreateFolder));
   ASSERT_TRUE(wizard_.Answer(box, IDOK));
-  ASSERT_TRUE(wizard_.WaitForPage(lktest::kOptionsPage));
+  ASSERT_TRUE(wizard_.WaitForPage(kOptionsPage));
   EXPECT_FALSE(IsWindowEnabled(wizard_.SheetButton(kBackButton)));
   EXPECT_TRUE(IsUsable(wizard_.SheetButton(kNextButton)));
   EXPECT_TRUE(IsUsable(wizard_.SheetButton(kCancelButton)));
-  EXPECT_EQ(L"Q:\\x", WindowText(wizard_.Control(1000)));
-  EXPECT_FALSE(IsChecked(wizard_.Control(kDesktop)));
-  EXPECT_TRUE(IsChecked(wizard_.Control(1021)));
+  EXPECT_EQ(L"Q:\\x", WindowText(wizard_.Control(IDC_FOLDER_EDIT)));
+  EXPECT_FALSE(IsChecked(wizard_.Control(IDC_DESKTOP_SHORTCUT)));
+  EXPECT_TRUE(IsChecked(wizard_.Control(IDC_THUMBS_SHORTCUT)));
   EXPECT_FALSE(RegKeyExists(HKLM, kOpenCommandKey));
 
   // Forward again: the check marks kept, the settings choice back at its default.
-  ASSERT_NO_FATAL_FAILURE(NextUntil(lktest::kAssociationPage));
-  const std::vector<int> checked = lktest::CheckedListItems(wizard_.Control(kFormatList));
+  ASSERT_NO_FATAL_FAILURE(NextUntil(kAssociationPage));
+  const std::vector<int> checked = CheckedListItems(wizard_.Control(IDC_FORMAT_LIST));
   EXPECT_EQ(52u, checked.size());
   ASSERT_NO_FATAL_FAILURE(NextUntil(kReadyPage));
-  EXPECT_TRUE(IsChecked(wizard_.Control(1039)));
-  EXPECT_FALSE(IsChecked(wizard_.Control(kProgramFolderOption)));
+  EXPECT_TRUE(IsChecked(wizard_.Control(IDC_INI_APPDATA)));
+  EXPECT_FALSE(IsChecked(wizard_.Control(IDC_INI_PROGRAM_FOLDER)));
 }
 
 // The viewer stand-in started from the build, as a user's running viewer.
@@ -409,16 +343,7 @@ class WizardWithRunningViewer : public WizardInstall {
  protected:
   void SetUp() override {
     WizardInstall::SetUp();
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    std::wstring command =
-        L"\"" + std::wstring(LK_BUILD_DIR) + L"\\payload\\standins\\lk_main64.exe\"";
-    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    ASSERT_NE(nullptr, lktest::WaitForViewerWindow(10000));
+    ASSERT_NE(nullptr, StartViewerStandIn(10000));
   }
 };
 
@@ -427,7 +352,7 @@ TEST_F(WizardWithRunningViewer, WarnsOnTheOptionsPageAndInstallsOnlyOnceItIsClos
   HWND box = wizard_.WaitForMessageBox();
   ASSERT_NO_FATAL_FAILURE(ExpectNotice(box, kViewerRunning));
   ASSERT_TRUE(wizard_.Answer(box, IDOK));
-  ASSERT_TRUE(wizard_.WaitForPage(lktest::kOptionsPage));
+  ASSERT_TRUE(wizard_.WaitForPage(kOptionsPage));
 
   ASSERT_NO_FATAL_FAILURE(GoToReadyPage(kTarget, [](HWND) {}));
   box = NextOnReadyPageExpectingBox();
@@ -435,13 +360,14 @@ TEST_F(WizardWithRunningViewer, WarnsOnTheOptionsPageAndInstallsOnlyOnceItIsClos
   ASSERT_TRUE(wizard_.Answer(box, IDOK));
   EXPECT_EQ(kReadyPage, wizard_.ActivePage());
   EXPECT_TRUE(IsUsable(wizard_.SheetButton(kNextButton)));
-  EXPECT_FALSE(lktest::FolderExists(kTargetRoot));
+  EXPECT_FALSE(FolderExists(kTargetRoot));
 
-  lktest::CloseViewerWindows();
-  ASSERT_EQ(nullptr, lktest::WaitForViewerWindow(0));
+  CloseViewerWindows();
+  ASSERT_EQ(nullptr, WaitForViewerWindow(0));
   ASSERT_TRUE(wizard_.Press(kNextButton));
   ASSERT_NO_FATAL_FAILURE(ExpectFinishPage());
   ExpectInstalled();
 }
 
 }  // namespace
+}  // namespace lktest

@@ -4,21 +4,16 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cwchar>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "app/product_info.h"
-#include "support/installation_state.h"
+#include "res/resource.h"
 #include "support/wizard_driver.h"
 
+namespace lktest {
 namespace {
-
-using lktest::kNextButton;
-using lktest::ScreenCapture;
-using lktest::ShowsText;
-using lktest::WindowText;
 
 struct PageLook {
   int position;
@@ -29,7 +24,7 @@ struct PageLook {
 
 const std::vector<PageLook>& PageLooks() {
   static const std::vector<PageLook> looks = {
-      {lktest::kOptionsPage,
+      {kOptionsPage,
        "wizard-1-options",
        1,
        {L"Willkommen zur Lumenkast 64 Installation!",
@@ -39,14 +34,14 @@ const std::vector<PageLook>& PageLooks() {
         L"Lumenkast-Verknüpfung im Start-Menü -> &Programme", L"Nur für den aktuellen &Benutzer",
         L"Für &alle Benutzer", L"&Keine", L"Zielverzeichnis:", L"D&urchsuchen", L"Lumenkast EULA",
         L"(End User License Agreement) lesen."}},
-      {lktest::kWhatsNewPage, "wizard-2-whats-new", 0, {L"Was ist neu in dieser Version?"}},
-      {lktest::kAssociationPage,
+      {kWhatsNewPage, "wizard-2-whats-new", 0, {L"Was ist neu in dieser Version?"}},
+      {kAssociationPage,
        "wizard-3-associations",
        0,
        {L"Möchten Sie Dateien mit Lumenkast verknüpfen? (optional !)",
         L"Info: wenn Sie ein Update durchführen, können Sie diesen Schritt überspringen",
         L"* - PlugIns", L"Nur Bilder", L"Alle markieren", L"Keine markieren"}},
-      {lktest::kReadyPage,
+      {kReadyPage,
        "wizard-4-ready",
        1,
        {L"Bereit zum Installieren!", L"Zielverzeichnis: C:\\WizTest\\Lumenkast",
@@ -54,7 +49,7 @@ const std::vector<PageLook>& PageLooks() {
         L"\"&Anwendungsdaten\"-Verzeichnis (empfohlen für Vista, Win 7, Win 8, Win 10)",
         L"Installiere ... bitte warten ...",
         L"Drücken Sie den \"Weiter\" Knopf um die Installation zu starten ..."}},
-      {lktest::kFinishPage,
+      {kFinishPage,
        "wizard-5-finish",
        1,
        {L"Einrichtung abgeschlossen!",
@@ -107,7 +102,7 @@ ColourCount CountColour(HWND window, COLORREF colour) {
   return count;
 }
 
-class WizardLook : public lktest::WizardTest {
+class WizardLook : public WizardTest {
  protected:
   // The page shown, checked and pictured into <build>\screenshots.
   void CheckAndPicture(const PageLook& look) {
@@ -132,9 +127,9 @@ TEST_F(WizardLook, EveryPageShowsItsGermanTextsAndIsPictured) {
   ASSERT_NO_FATAL_FAILURE(StartWizard());
   ASSERT_NO_FATAL_FAILURE(TypeFolder(kTarget));
   for (const PageLook& look : PageLooks()) {
-    if (look.position == lktest::kFinishPage) {
+    if (look.position == kFinishPage) {
       ASSERT_TRUE(wizard_.Press(kNextButton));  // installs; no format checked, no question
-      ASSERT_TRUE(wizard_.WaitForPage(lktest::kFinishPage, 30000));
+      ASSERT_TRUE(wizard_.WaitForPage(kFinishPage, 30000));
     } else {
       ASSERT_NO_FATAL_FAILURE(NextUntil(look.position));
     }
@@ -148,12 +143,12 @@ TEST_F(WizardLook, LicenceLinkIsABlueUnderlinedFittedLinkThatOpensTheLicencePage
   const COLORREF linkBlue = RGB(0, 0, 238);
   const COLORREF visitedPurple = RGB(85, 26, 139);
   ASSERT_NO_FATAL_FAILURE(StartWizard());
-  HWND link = wizard_.Control(1045);
+  HWND link = wizard_.Control(IDC_LICENSE_LINK);
   ASSERT_NE(nullptr, link);
   EXPECT_EQ(L"Lumenkast EULA", WindowText(link));
 
   // The window is exactly as large as the text in the page's font, underlined.
-  LOGFONTW font = lktest::PageFontDescription();
+  LOGFONTW font = PageFontDescription();
   font.lfUnderline = TRUE;
   lk::ScopedCreatedDc dc(CreateCompatibleDC(nullptr));
   lk::ScopedGdiObject underlined(CreateFontIndirectW(&font));
@@ -174,15 +169,9 @@ TEST_F(WizardLook, LicenceLinkIsABlueUnderlinedFittedLinkThatOpensTheLicencePage
   EXPECT_GT(blue.total, 0) << "no text in the link colour";
   EXPECT_GE(blue.fullestRow, (window.right - window.left) * 9 / 10) << "no underline";
 
-  const std::wstring opened = std::wstring(kTargetRoot) + L"\\shell-open.txt";
-  CreateDirectoryW(kTargetRoot, nullptr);
-  lktest::ScopedRegString browser(HKEY_LOCAL_MACHINE,
-                                  L"SOFTWARE\\Classes\\https\\shell\\open\\command", nullptr,
-                                  L"C:\\windows\\system32\\cmd.exe /c echo %1>>" + opened);
+  const WebPageRecorder browser(kTargetRoot);
   wizard_.ClickStatic(link);
-  for (int i = 0; i < 100 && lktest::ReadFileBytes(opened).empty(); ++i) Sleep(100);
-  const std::string url(lk::kLicenseUrl, lk::kLicenseUrl + wcslen(lk::kLicenseUrl));
-  EXPECT_EQ(url + "\r\n", lktest::ReadFileBytes(opened));
+  EXPECT_EQ(Narrow(lk::kLicenseUrl) + "\r\n", browser.WaitForPages(10000));
 
   // Visited now: redrawn in the visited colour; the wizard stays where it was.
   ColourCount purple;
@@ -193,8 +182,9 @@ TEST_F(WizardLook, LicenceLinkIsABlueUnderlinedFittedLinkThatOpensTheLicencePage
   }
   EXPECT_GT(purple.total, 0);
   EXPECT_EQ(0, blue.total);
-  EXPECT_EQ(lktest::kOptionsPage, wizard_.ActivePage());
+  EXPECT_EQ(kOptionsPage, wizard_.ActivePage());
   EXPECT_FALSE(wizard_.HasMessageBox());
 }
 
 }  // namespace
+}  // namespace lktest

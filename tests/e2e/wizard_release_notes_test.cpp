@@ -7,6 +7,7 @@
 #include "support/test_support.h"
 #include "support/wizard_driver.h"
 
+namespace lktest {
 namespace {
 
 size_t Count(const std::wstring& text, const std::wstring& part) {
@@ -16,7 +17,7 @@ size_t Count(const std::wstring& text, const std::wstring& part) {
 }
 
 TEST(WizardReleaseNotes, AreUtf16WithByteOrderMarkAndCrLfLinesWithoutTerminator) {
-  const std::wstring notes = lktest::SetupReleaseNotes();
+  const std::wstring notes = SetupReleaseNotes();
   ASSERT_FALSE(notes.empty());
   EXPECT_EQ(L'\xFEFF', notes.front());
   EXPECT_EQ(std::wstring::npos, notes.find(L'\0'));
@@ -31,7 +32,7 @@ TEST(WizardReleaseNotes, AreUtf16WithByteOrderMarkAndCrLfLinesWithoutTerminator)
 // The build converts the UTF-8 source as it stands: same text, umlauts included.
 TEST(WizardReleaseNotes, MatchTheirSourceText) {
   const std::string source =
-      lktest::ReadFileBytes(std::wstring(LK_SOURCE_DIR) + L"\\res\\release_notes.txt");
+      ReadFileBytes(std::wstring(LK_SOURCE_DIR) + L"\\res\\release_notes.txt");
   ASSERT_FALSE(source.empty());
   std::wstring text(source.size(), L'\0');
   text.resize(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, source.data(),
@@ -44,8 +45,9 @@ TEST(WizardReleaseNotes, MatchTheirSourceText) {
     if (c == L'\n') expected += L'\r';
     expected += c;
   }
-  EXPECT_EQ(expected, lktest::SetupReleaseNotes());
+  EXPECT_EQ(expected, SetupReleaseNotes());
   EXPECT_NE(std::wstring::npos, expected.find(L"Übersetzung"));
 }
 
 }  // namespace
+}  // namespace lktest

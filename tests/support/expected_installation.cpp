@@ -18,7 +18,6 @@ struct ExpectedString {
 };
 
 std::vector<ExpectedString> ApplicationStrings(const std::wstring& folder) {
-  const HKEY HKLM = HKEY_LOCAL_MACHINE;
   const std::wstring viewer = folder + L"lk_main64.exe";
   const std::wstring open = L"\"" + viewer + L"\" \"%1\"";
   const std::wstring verb = L"\"" + viewer + L"\" \"%1 /thumbs\"";
@@ -27,8 +26,8 @@ std::vector<ExpectedString> ApplicationStrings(const std::wstring& folder) {
       {HKLM, std::wstring(kDirectoryVerbKey) + L"\\command", nullptr, verb},
       {HKLM, kDriveVerbKey, nullptr, L"Browse with &Lumenkast"},
       {HKLM, std::wstring(kDriveVerbKey) + L"\\command", nullptr, verb},
-      {HKLM, L"SOFTWARE\\Classes\\Lumenkast", nullptr, L"Lumenkast"},
-      {HKLM, L"SOFTWARE\\Classes\\Lumenkast\\shell\\open\\command", nullptr, open},
+      {HKLM, kIdentifierKey, nullptr, L"Lumenkast"},
+      {HKLM, kOpenCommandKey, nullptr, open},
       {HKEY_CLASSES_ROOT, L"Applications\\lk_main64.exe\\shell\\open\\command", nullptr, open},
       {HKEY_CLASSES_ROOT, L"Applications\\lk_main64.exe", L"FriendlyAppName", L"Lumenkast 64-bit"},
       {HKLM, kUninstallKey, nullptr, L""},
@@ -64,7 +63,6 @@ void ExpectApplicationKeys(const std::wstring& folder) {
 
 void ExpectIdentifier(const std::wstring& typeKey, const std::wstring& viewer,
                       const std::wstring& description, const std::wstring& icon) {
-  const HKEY HKLM = HKEY_LOCAL_MACHINE;
   const std::wstring identifier = L"SOFTWARE\\Classes\\Lumenkast." + typeKey;
   EXPECT_TRUE(RegStringIs(HKLM, identifier, nullptr, description));
   EXPECT_TRUE(RegStringIs(HKLM, identifier + L"\\shell\\open\\command", nullptr,

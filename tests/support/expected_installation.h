@@ -10,6 +10,10 @@
 
 namespace lktest {
 
+// The viewer's own identifier and its open command (HKEY_LOCAL_MACHINE), which also tells
+// the setup where an earlier installation went.
+constexpr wchar_t kIdentifierKey[] = L"SOFTWARE\\Classes\\Lumenkast";
+constexpr wchar_t kOpenCommandKey[] = L"SOFTWARE\\Classes\\Lumenkast\\shell\\open\\command";
 constexpr wchar_t kUninstallKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumenkast64";
 constexpr wchar_t kDirectoryVerbKey[] =

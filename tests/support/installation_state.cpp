@@ -15,7 +15,7 @@ namespace lktest {
 namespace {
 
 constexpr const wchar_t* kRegistrationTrees[] = {
-    L"SOFTWARE\\Classes\\Lumenkast",
+    kIdentifierKey,
     L"SOFTWARE\\Classes\\Applications\\lk_main64.exe",
     kDirectoryVerbKey,
     kDriveVerbKey,
@@ -83,6 +83,21 @@ void RemoveShortcuts() {
   for (int programs : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
     RemoveTree(SpecialFolder(programs) + L"Lumenkast");
   }
+}
+
+HWND StartViewerStandIn(DWORD timeout_ms) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  std::wstring command =
+      L"\"" + std::wstring(LK_BUILD_DIR) + L"\\payload\\standins\\lk_main64.exe\"";
+  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return nullptr;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return WaitForViewerWindow(timeout_ms);
 }
 
 HWND WaitForViewerWindow(DWORD timeout_ms) {

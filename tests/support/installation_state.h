@@ -21,6 +21,9 @@ void RemoveShortcuts();
 // A special folder of the prefix (SHGetFolderPathW), with a trailing backslash.
 std::wstring SpecialFolder(int csidl);
 
+// Starts the build's stand-in of the viewer, as a user's running viewer; its window, waited
+// for up to timeout_ms, or null when it does not start or shows none.
+HWND StartViewerStandIn(DWORD timeout_ms);
 // The stand-in viewer's window, waited for up to timeout_ms; null when none appears.
 HWND WaitForViewerWindow(DWORD timeout_ms);
 // Closes every viewer window and waits until they are gone.

@@ -9,6 +9,10 @@
 
 namespace lktest {
 
+// Short names of the two roots the installation writes to.
+const HKEY HKLM = HKEY_LOCAL_MACHINE;
+const HKEY HKCU = HKEY_CURRENT_USER;
+
 struct RegValue {
   bool exists = false;
   DWORD type = REG_NONE;

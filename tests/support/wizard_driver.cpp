@@ -7,7 +7,8 @@
 #include <cstring>
 #include <cwchar>
 
-#include "support/installation_state.h"
+#include "res/resource.h"
+#include "support/expected_texts.h"
 
 namespace lktest {
 
@@ -175,6 +176,25 @@ MessageBoxView ReadMessageBox(HWND box) {
     }
   }
   return view;
+}
+
+void ExpectQuestion(HWND box, const std::wstring& text) {
+  ASSERT_NE(nullptr, box);
+  const MessageBoxView view = ReadMessageBox(box);
+  EXPECT_EQ(kBoxCaption, view.caption);
+  EXPECT_EQ(text, view.text);
+  EXPECT_TRUE(view.hasYes);
+  EXPECT_TRUE(view.hasNo);
+  EXPECT_EQ(IDNO, view.defaultButton);
+}
+
+void ExpectNotice(HWND box, const std::wstring& text) {
+  ASSERT_NE(nullptr, box);
+  const MessageBoxView view = ReadMessageBox(box);
+  EXPECT_EQ(kBoxCaption, view.caption);
+  EXPECT_EQ(text, view.text);
+  EXPECT_TRUE(view.hasOk);
+  EXPECT_FALSE(view.hasYes);
 }
 
 ScreenCapture ScreenCapture::OfWindow(HWND window) {
@@ -424,11 +444,23 @@ bool WizardProcess::SetListItemChecked(HWND list, int item, bool checked) {
 
 void WizardProcess::Sync() const { Send(sheet_, WM_NULL, 0, 0); }
 
+WebPageRecorder::WebPageRecorder(const std::wstring& folder)
+    : file_(folder + L"\\shell-open.txt"),
+      handler_(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\https\\shell\\open\\command", nullptr,
+               L"C:\\windows\\system32\\cmd.exe /c echo %1>>" + file_) {
+  CreateDirectoryW(folder.c_str(), nullptr);
+}
+
+std::string WebPageRecorder::WaitForPages(DWORD timeout_ms) const {
+  WaitUntil(timeout_ms, [this] { return !ReadFileBytes(file_).empty(); });
+  return ReadFileBytes(file_);
+}
+
 std::wstring SetupReleaseNotes() {
   std::wstring notes;
   lk::ScopedModule setup(LoadLibraryExW(LK_SETUP_EXE, nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (!setup) return notes;
-  HRSRC resource = FindResourceW(setup.Get(), MAKEINTRESOURCEW(128), L"TXT");
+  HRSRC resource = FindResourceW(setup.Get(), MAKEINTRESOURCEW(IDR_RELEASE_NOTES), L"TXT");
   HGLOBAL loaded = resource ? LoadResource(setup.Get(), resource) : nullptr;
   const void* data = loaded ? LockResource(loaded) : nullptr;
   if (data) {
@@ -455,8 +487,8 @@ void WizardTest::StartWizard() {
 
 void WizardTest::TypeFolder(const std::wstring& folder) {
   ASSERT_EQ(kOptionsPage, wizard_.ActivePage());
-  ASSERT_TRUE(wizard_.Type(1000, folder));
-  ASSERT_EQ(folder, WindowText(wizard_.Control(1000)));
+  ASSERT_TRUE(wizard_.Type(IDC_FOLDER_EDIT, folder));
+  ASSERT_EQ(folder, WindowText(wizard_.Control(IDC_FOLDER_EDIT)));
 }
 
 void WizardTest::NextUntil(int position) {
@@ -465,6 +497,15 @@ void WizardTest::NextUntil(int position) {
     ASSERT_NE(-1, from);
     ASSERT_TRUE(wizard_.Press(kNextButton)) << "Next not usable on page " << from;
     ASSERT_TRUE(wizard_.WaitForPage(from + 1)) << "Next did not leave page " << from;
+  }
+  ASSERT_EQ(position, wizard_.ActivePage());
+}
+
+void WizardTest::BackUntil(int position) {
+  while (wizard_.ActivePage() > position) {
+    const int from = wizard_.ActivePage();
+    ASSERT_TRUE(wizard_.Press(kBackButton)) << "Back not usable on page " << from;
+    ASSERT_TRUE(wizard_.WaitForPage(from - 1)) << "Back did not leave page " << from;
   }
   ASSERT_EQ(position, wizard_.ActivePage());
 }

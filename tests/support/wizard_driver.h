@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/scoped_handles.h"
+#include "support/installation_state.h"
 #include "support/test_support.h"
 
 namespace lktest {
@@ -25,10 +26,6 @@ constexpr int kWhatsNewPage = 1;
 constexpr int kAssociationPage = 2;
 constexpr int kReadyPage = 3;
 constexpr int kFinishPage = 4;
-
-// Window title of the sheet (the pages' caption) and caption of its message boxes.
-constexpr wchar_t kPageCaption[] = L"Lumenkast 64-bit Setup";
-constexpr wchar_t kBoxCaption[] = L"Lumenkast 64-bit Installation";
 
 // Text of a window of any process (WM_GETTEXT, bounded in time).
 std::wstring WindowText(HWND window);
@@ -57,6 +54,11 @@ struct MessageBoxView {
   int defaultButton = 0;  // command id of the button with BS_DEFPUSHBUTTON, 0 if none
 };
 MessageBoxView ReadMessageBox(HWND box);
+
+// Checks a message box of the setup (box null fails): its caption, its text, and its
+// buttons. A question offers Yes and No, No the default; a notice offers OK and no Yes.
+void ExpectQuestion(HWND box, const std::wstring& text);
+void ExpectNotice(HWND box, const std::wstring& text);
 
 // The font description of the wizard pages' own font ("Microsoft Sans Serif", 8 points,
 // weight 400), as the dialog manager makes it for this screen.
@@ -140,6 +142,19 @@ class WizardProcess {
   HWND sheet_ = nullptr;
 };
 
+// While it lives, the shell opens https addresses with a recorder that appends each one as
+// a line to a file in folder (created if need be): the pages a web link would show.
+class WebPageRecorder {
+ public:
+  explicit WebPageRecorder(const std::wstring& folder);
+  // The lines recorded, once there are any or timeout_ms has passed.
+  std::string WaitForPages(DWORD timeout_ms) const;
+
+ private:
+  std::wstring file_;
+  ScopedRegString handler_;
+};
+
 // The release notes resource of the setup executable, as stored (byte-order mark included).
 std::wstring SetupReleaseNotes();
 
@@ -160,6 +175,8 @@ class WizardTest : public ::testing::Test {
   void TypeFolder(const std::wstring& folder);
   // Presses Next until the page at position is shown (no message box expected).
   void NextUntil(int position);
+  // Presses Back until the page at position is shown.
+  void BackUntil(int position);
   // The settings folder the ready page proposes, expanded.
   static std::wstring AppDataSettingsFolder();
   static void RemoveTraces();

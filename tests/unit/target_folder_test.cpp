@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/target_folder.h"
+#include "support/expected_installation.h"
 #include "support/test_support.h"
 
 namespace {
@@ -16,7 +17,6 @@ void SetMachineString(const wchar_t* key, const wchar_t* name, const wchar_t* va
 }
 
 constexpr wchar_t kCurrentVersion[] = L"Software\\Microsoft\\Windows\\CurrentVersion";
-constexpr wchar_t kOpenCommand[] = L"SOFTWARE\\Classes\\Lumenkast\\shell\\open\\command";
 
 TEST(GetDefaultInstallFolder, ProgramFilesFolderOrFallback) {
   lktest::ScratchRegistry registry;
@@ -48,7 +48,7 @@ TEST(GetPreviousInstallFolder, ReadsTheFolderOfTheRegisteredOpenCommand) {
   };
   for (const auto& c : cases) {
     lktest::ScratchRegistry registry;
-    if (c.command) SetMachineString(kOpenCommand, nullptr, c.command);
+    if (c.command) SetMachineString(lktest::kOpenCommandKey, nullptr, c.command);
     wchar_t folder[MAX_PATH] = L"junk";
     EXPECT_EQ(c.found, GetPreviousInstallFolder(folder));
     EXPECT_STREQ(c.folder, folder);
@@ -62,7 +62,8 @@ TEST(GetProposedInstallFolder, EarlierInstallationWinsOverDefault) {
   GetProposedInstallFolder(folder);
   EXPECT_STREQ(L"C:\\Program Files\\Lumenkast", folder);
 
-  SetMachineString(kOpenCommand, nullptr, L"\"D:\\Apps\\Lumenkast\\lk_main64.exe\" \"%1\"");
+  SetMachineString(lktest::kOpenCommandKey, nullptr,
+                   L"\"D:\\Apps\\Lumenkast\\lk_main64.exe\" \"%1\"");
   GetProposedInstallFolder(folder);
   EXPECT_STREQ(L"D:\\Apps\\Lumenkast\\", folder);
 }

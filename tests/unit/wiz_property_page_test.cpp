@@ -7,12 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
 #include "wizard/wiz_property_page.h"
 #include "wizard/wiz_property_sheet.h"
 
 namespace {
 
-constexpr UINT kTemplates[] = {101, 108, 104, 109, 110};
+constexpr UINT kTemplates[] = {IDD_OPTIONS_PAGE, IDD_WHATS_NEW_PAGE, IDD_ASSOCIATION_PAGE,
+                               IDD_READY_PAGE, IDD_FINISH_PAGE};
 
 struct Wizard {
   CWizPropertySheet sheet;
@@ -35,10 +37,16 @@ TEST(WizPropertyPage, FindAdjacentPageSkipsExcludedPagesAndStopsAtTheEnds) {
     std::vector<int> excluded;
     LRESULT expected;
   } cases[] = {
-      {0, TRUE, {}, 108},       {1, FALSE, {}, 101},     {3, TRUE, {}, 110},
-      {0, FALSE, {}, -1},       {4, TRUE, {}, -1},       {0, TRUE, {1}, 104},
-      {1, TRUE, {2, 3}, 110},   {3, FALSE, {0, 1, 2}, -1}, {2, TRUE, {3, 4}, -1},
-      {4, FALSE, {3}, 104},
+      {0, TRUE, {}, IDD_WHATS_NEW_PAGE},
+      {1, FALSE, {}, IDD_OPTIONS_PAGE},
+      {3, TRUE, {}, IDD_FINISH_PAGE},
+      {0, FALSE, {}, -1},
+      {4, TRUE, {}, -1},
+      {0, TRUE, {1}, IDD_ASSOCIATION_PAGE},
+      {1, TRUE, {2, 3}, IDD_FINISH_PAGE},
+      {3, FALSE, {0, 1, 2}, -1},
+      {2, TRUE, {3, 4}, -1},
+      {4, FALSE, {3}, IDD_ASSOCIATION_PAGE},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "active " << c.active << " forward " << c.forward);
