@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "app/product_info.h"
+#include "app/target_folder.h"
 #include "res/resource.h"
 #include "wizard/wiz_property_sheet.h"
 
@@ -39,6 +40,8 @@ void CWizPropertySheet::RunFinishActions() const {
 void CWizPropertySheet::StartViewer() const {
   wchar_t folder[MAX_PATH] = {};
   GetDlgItemTextW(PageWindow(kOptionsPagePosition), IDC_FOLDER_EDIT, folder, MAX_PATH);
+  // The folder the installation used: the field without its surrounding blanks.
+  TrimSpaces(folder);
   wchar_t viewer[MAX_PATH] = {};
   if (!ComposeViewerPath(folder, viewer)) return;
 

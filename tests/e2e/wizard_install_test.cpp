@@ -232,7 +232,9 @@ TEST_F(WizardInstall, FormatsAnsweredYesAreAssociatedAndFinishOpensFaqAndViewer)
   ASSERT_NO_FATAL_FAILURE(StartWizard());
   ASSERT_TRUE(wizard_.Click(IDC_DESKTOP_SHORTCUT));
   ASSERT_TRUE(wizard_.Click(IDC_ALL_USERS));
-  ASSERT_NO_FATAL_FAILURE(GoToReadyPage(kTarget, [this](HWND list) {
+  // Blanks around the folder: the installation and the viewer's start both go without them.
+  const std::wstring blanked = L"  " + std::wstring(kTarget) + L"  ";
+  ASSERT_NO_FATAL_FAILURE(GoToReadyPage(blanked, [this](HWND list) {
     ASSERT_TRUE(wizard_.SetListItemChecked(list, 34, true));  // PNG
   }));
   ASSERT_TRUE(wizard_.Click(IDC_INI_PROGRAM_FOLDER));
