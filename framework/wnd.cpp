@@ -82,3 +82,10 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   if (message == WM_NCDESTROY) self->UnsubclassWindow();
   return result;
 }
+
+HFONT CStatic::GetFontOrStock() const {
+  HFONT font = GetFont();
+  if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  if (!font) font = static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
+  return font;
+}

@@ -2,18 +2,6 @@
 
 #include <windowsx.h>
 
-namespace {
-
-// The control's font, else the stock GUI font, else the stock variable-pitch font.
-HFONT ControlFontOrStock(HWND hwnd) {
-  HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
-  if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  if (!font) font = static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
-  return font;
-}
-
-}  // namespace
-
 CHyperLink::~CHyperLink() {
   if (linkCursor) DestroyCursor(linkCursor);
 }
@@ -44,7 +32,7 @@ void CHyperLink::PreSubclassWindow() {
   if (text.empty()) SetWindowText(target.c_str());
 
   LOGFONTW description = {};
-  GetObjectW(ControlFontOrStock(m_hWnd), sizeof(description), &description);
+  GetObjectW(GetFontOrStock(), sizeof(description), &description);
   plainFont.Reset(CreateFontIndirectW(&description));
   description.lfUnderline = 1;
   underlinedFont.Reset(CreateFontIndirectW(&description));

@@ -21,11 +21,8 @@ CXColorStatic::CXColorStatic()
 }
 
 void CXColorStatic::PreSubclassWindow() {
-  HFONT font = GetFont();
-  if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  if (!font) font = static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
   LOGFONTW description = {};
-  GetObjectW(font, sizeof(description), &description);
+  GetObjectW(GetFontOrStock(), sizeof(description), &description);
   labelFont.Reset(CreateFontIndirectW(&description));
   CStatic::PreSubclassWindow();
 }
