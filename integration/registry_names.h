@@ -1,0 +1,62 @@
+// Where the registration and the associations write in the registry: the keys, values and
+// name patterns, shared by the setup that writes them and the uninstaller that removes them.
+#pragma once
+
+#include <string>
+
+namespace lk {
+
+// Under HKEY_LOCAL_MACHINE unless said otherwise.
+constexpr wchar_t kClassesKey[] = L"SOFTWARE\\Classes\\";
+constexpr wchar_t kOpenCommandSubkey[] = L"\\shell\\open\\command";
+constexpr wchar_t kDefaultIconSubkey[] = L"\\DefaultIcon";
+
+// "Browse with" on folders and drives: SOFTWARE\Classes\<target>\shell\<verb name>.
+constexpr wchar_t kVerbName[] = L"Browse with &Lumenkast";
+constexpr const wchar_t* kVerbTargets[] = {L"Directory", L"Drive"};
+
+// The viewer's own programmatic identifier.
+constexpr wchar_t kIdentifierKey[] = L"SOFTWARE\\Classes\\Lumenkast";
+// The known-application entry, under HKEY_CLASSES_ROOT.
+constexpr wchar_t kApplicationKey[] = L"Applications\\lk_main64.exe";
+constexpr wchar_t kFriendlyAppNameValue[] = L"FriendlyAppName";
+constexpr wchar_t kUninstallKey[] =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumenkast64";
+constexpr wchar_t kProgramKey[] = L"SOFTWARE\\Lumenkast";
+constexpr wchar_t kCapabilitiesKey[] = L"SOFTWARE\\Lumenkast\\Capabilities";
+constexpr wchar_t kFileAssociationsKey[] = L"SOFTWARE\\Lumenkast\\Capabilities\\FileAssociations";
+// Holds the value named kProductName, the capabilities key's path.
+constexpr wchar_t kRegisteredApplicationsKey[] = L"SOFTWARE\\RegisteredApplications";
+
+// The default an extension key had before the viewer took it over, kept in the same key.
+constexpr wchar_t kBackupValue[] = L"Lumenkast_Backup";
+
+// The current user's explorer choices (HKEY_CURRENT_USER).
+constexpr wchar_t kExplorerFileExtsKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
+constexpr wchar_t kProgidValue[] = L"Progid";
+
+// Windows' own picture and media apps (HKEY_CURRENT_USER), which would otherwise offer
+// themselves anew; each gets the value kNoOpenWithValue.
+constexpr const wchar_t* kAppXIdentifierKeys[] = {
+    L"SOFTWARE\\Classes\\AppXvhc4p7vz4b485xfp46hhk3fq3grkdgjg",
+    L"SOFTWARE\\Classes\\AppXk0g4vb8gvt7b93tg50ybcy892pge6jmt",
+    L"SOFTWARE\\Classes\\AppX43hnxtbyyps62jhe9sqpdzxn1790zetc",
+    L"SOFTWARE\\Classes\\AppX9rkaq77s0jzh1tyccadx9ghba15r6t3h",
+    L"SOFTWARE\\Classes\\AppX6eg8h5sxqq90pv53845wmnbewywdqq5h",
+};
+constexpr wchar_t kNoOpenWithValue[] = L"NoOpenWith";
+
+// SOFTWARE\Classes\<target>\shell\Browse with &Lumenkast
+std::wstring VerbKey(const wchar_t* target);
+// "Lumenkast.<typeKey>"
+std::wstring ProgrammaticIdentifier(const wchar_t* typeKey);
+// SOFTWARE\Classes\Lumenkast.<typeKey>
+std::wstring IdentifierKeyOf(const wchar_t* typeKey);
+// SOFTWARE\Classes\.<extension>
+std::wstring ExtensionKey(const wchar_t* extension);
+// ...\Explorer\FileExts\.<extension> and its UserChoice subkey.
+std::wstring ExplorerExtensionKey(const wchar_t* extension);
+std::wstring ExplorerChoiceKey(const wchar_t* extension);
+
+}  // namespace lk

@@ -1,0 +1,37 @@
+// Removing the payload's files and folders from the installation folder. Nothing here
+// leaves the installation folder through a link (a reparse point such as a junction or a
+// symbolic link): a link is removed as a link or left alone, never walked into.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Told once per removed (or attempted) payload entry.
+class RemovalProgress {
+ public:
+  virtual ~RemovalProgress() = default;
+  virtual void Advance() = 0;
+};
+
+// A relative path below folder (which ends in a backslash) whose folders on the way are
+// real folders, not links. The last part itself may be anything.
+bool IsReachableWithoutLinks(const std::wstring& folder, const std::wstring& relative);
+
+// Deletes every file entry of the list from folder, except the file keep (a full path,
+// may be empty). Files that are missing already count as removed; entries behind a link
+// are left alone. Paths that could not be deleted are appended to failures. 1 when every
+// file is gone, 0 otherwise.
+int RemovePayloadFiles(const std::wstring& folder, const wchar_t* const* entries, int count,
+                       const std::wstring& keep, RemovalProgress* progress,
+                       std::vector<std::wstring>* failures);
+
+// Removes the list's folders that are empty, deepest first, then folder itself when empty.
+// Links are left alone. 1 when folder is gone afterwards.
+int RemoveEmptyPayloadFolders(const std::wstring& folder, const wchar_t* const* entries,
+                              int count);
+
+// Deletes everything inside folder except the file keep; a link inside is removed as a
+// link (never followed). Paths that could not be deleted are appended to failures. 1 when
+// nothing but keep is left.
+int RemoveFolderContents(const std::wstring& folder, const std::wstring& keep,
+                         std::vector<std::wstring>* failures);

@@ -1,0 +1,123 @@
+#include "uninstall/registration_removal.h"
+
+#include <windows.h>
+
+#include "app/product_info.h"
+#include "framework/scoped_handles.h"
+#include "integration/format_catalogue.h"
+#include "integration/registry_names.h"
+
+namespace {
+
+// A REG_SZ value (null name: the default); false when missing or of another type.
+bool ReadString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value) {
+  DWORD bytes = 0;
+  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+  bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, &text[0], &bytes) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  text.resize(wcslen(text.c_str()));
+  *value = text;
+  return true;
+}
+
+void DeleteValue(HKEY root, const std::wstring& key, const wchar_t* name) {
+  lk::RegistryKey k;
+  if (k.Open(root, key.c_str(), KEY_SET_VALUE) == ERROR_SUCCESS) RegDeleteValueW(k.Get(), name);
+}
+
+// Deletes key when it holds neither values nor subkeys.
+void DeleteKeyIfEmpty(HKEY root, const std::wstring& key) {
+  DWORD subkeys = 0, values = 0;
+  {
+    lk::RegistryKey k;
+    if (k.Open(root, key.c_str(), KEY_QUERY_VALUE) != ERROR_SUCCESS) return;
+    if (RegQueryInfoKeyW(k.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+      return;
+    }
+  }
+  if (subkeys == 0 && values == 0) RegDeleteKeyW(root, key.c_str());
+}
+
+// The current user's explorer choice of extension, when it names identifier.
+void ReleaseExplorerChoice(const wchar_t* extension, const std::wstring& identifier) {
+  const std::wstring choice = lk::ExplorerChoiceKey(extension);
+  std::wstring progid;
+  if (!ReadString(HKEY_CURRENT_USER, choice, lk::kProgidValue, &progid) || progid != identifier) {
+    return;
+  }
+  RegDeleteTreeW(HKEY_CURRENT_USER, choice.c_str());
+  DeleteKeyIfEmpty(HKEY_CURRENT_USER, lk::ExplorerExtensionKey(extension));
+}
+
+void RemoveFileTypes() {
+  for (const FormatEntry& format : FormatCatalogue) {
+    for (int i = 0; i < format.extensionCount; ++i) {
+      const FormatExtension& e = format.extensions[i];
+      const std::wstring identifier = lk::ProgrammaticIdentifier(e.typeKey);
+      RegDeleteTreeW(HKEY_LOCAL_MACHINE, lk::IdentifierKeyOf(e.typeKey).c_str());
+      ReleaseExtension(e.extension, identifier);
+      ReleaseExplorerChoice(e.extension, identifier);
+    }
+  }
+  DeleteKeyIfEmpty(HKEY_CURRENT_USER, lk::kExplorerFileExtsKey);
+}
+
+// The "Browse with" verb of target, and the shell and target keys its writing created
+// where nothing else is in them.
+void RemoveVerb(const wchar_t* target) {
+  const std::wstring targetKey = std::wstring(lk::kClassesKey) + target;
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, lk::VerbKey(target).c_str());
+  DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, targetKey + L"\\shell");
+  DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, targetKey);
+}
+
+void RemoveAppXOverrides() {
+  for (const wchar_t* key : lk::kAppXIdentifierKeys) {
+    DeleteValue(HKEY_CURRENT_USER, key, lk::kNoOpenWithValue);
+    DeleteKeyIfEmpty(HKEY_CURRENT_USER, key);
+  }
+}
+
+}  // namespace
+
+void ReleaseExtension(const wchar_t* extension, const std::wstring& identifier) {
+  const std::wstring key = lk::ExtensionKey(extension);
+  std::wstring current, saved;
+  if (ReadString(HKEY_LOCAL_MACHINE, key, nullptr, &current) && current == identifier) {
+    if (ReadString(HKEY_LOCAL_MACHINE, key, lk::kBackupValue, &saved) && !saved.empty()) {
+      lk::SetDefaultValue(HKEY_LOCAL_MACHINE, key, saved);
+    } else {
+      DeleteValue(HKEY_LOCAL_MACHINE, key, nullptr);
+    }
+  }
+  DeleteValue(HKEY_LOCAL_MACHINE, key, lk::kBackupValue);
+  DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, key);
+}
+
+std::wstring RegisteredInstallLocation() {
+  std::wstring folder;
+  ReadString(HKEY_LOCAL_MACHINE, lk::kUninstallKey, L"InstallLocation", &folder);
+  return folder;
+}
+
+int RemoveRegistration(int keepUninstallEntry) {
+  for (const wchar_t* target : lk::kVerbTargets) {
+    RemoveVerb(target);
+  }
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, lk::kIdentifierKey);
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, lk::kApplicationKey);
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, lk::kProgramKey);
+  DeleteValue(HKEY_LOCAL_MACHINE, lk::kRegisteredApplicationsKey, lk::kProductName);
+  RemoveFileTypes();
+  RemoveAppXOverrides();
+  if (!keepUninstallEntry) RegDeleteTreeW(HKEY_LOCAL_MACHINE, lk::kUninstallKey);
+  return 1;
+}

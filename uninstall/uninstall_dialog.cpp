@@ -1,0 +1,78 @@
+#include "uninstall/uninstall_dialog.h"
+
+#include <commctrl.h>
+
+#include "app/string_table.h"
+#include "uninstall/resource.h"
+
+CUninstallDialog::CUninstallDialog(const UninstallRequest& request)
+    : CDialog(IDD_UNINSTALL), request_(request) {}
+
+int CUninstallDialog::RunModal() {
+  if (!Create(nullptr)) return kExitFailed;
+  ShowWindow(m_hWnd, SW_SHOW);
+  SetForegroundWindow(m_hWnd);
+  MSG msg;
+  while (!ended_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (!IsDialogMessageW(m_hWnd, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  DestroyWindow();
+  return exitCode_;
+}
+
+BOOL CUninstallDialog::OnInitDialog() {
+  CDialog::OnInitDialog();
+  SendDlgItemMessageW(m_hWnd, IDC_PROGRESS, PBM_SETRANGE32, 0, RemovalStepCount());
+  return TRUE;
+}
+
+BOOL CUninstallDialog::OnCommand(WPARAM wParam, LPARAM) {
+  switch (LOWORD(wParam)) {
+    case IDOK:
+      Remove();
+      return TRUE;
+    case IDCANCEL:
+      if (IsWindowEnabled(GetDlgItem(IDCANCEL))) End(kExitCancelled);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+void CUninstallDialog::Advance() {
+  SendDlgItemMessageW(m_hWnd, IDC_PROGRESS, PBM_SETPOS, ++position_, 0);
+  UpdateWindow(m_hWnd);
+}
+
+void CUninstallDialog::Remove() {
+  request_.purge = IsDlgButtonChecked(m_hWnd, IDC_PURGE) == BST_CHECKED ? 1 : 0;
+  for (int id : {IDOK, IDCANCEL, IDC_PURGE}) EnableWindow(GetDlgItem(id), FALSE);
+  SetDlgItemTextW(m_hWnd, IDC_STATUS, LoadResString(IDS_REMOVING).c_str());
+  ShowWindow(GetDlgItem(IDC_PROGRESS), SW_SHOW);
+  UpdateWindow(m_hWnd);
+
+  std::vector<std::wstring> failures;
+  const int removed = RemoveInstallation(request_, this, &failures);
+  ShowClosingMessage(failures);
+  End(removed ? kExitRemoved : kExitFailed);
+}
+
+void CUninstallDialog::ShowClosingMessage(const std::vector<std::wstring>& failures) {
+  const std::wstring caption = LoadResString(IDS_CAPTION);
+  if (failures.empty()) {
+    MessageBoxW(m_hWnd, LoadResString(IDS_REMOVED).c_str(), caption.c_str(),
+                MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  const std::wstring text = LoadResString(IDS_NOT_REMOVED) + L"\n\n" + FailureMessage(failures);
+  MessageBoxW(m_hWnd, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+}
+
+void CUninstallDialog::End(int exitCode) {
+  exitCode_ = exitCode;
+  ended_ = true;
+  PostMessageW(m_hWnd, WM_NULL, 0, 0);
+}
