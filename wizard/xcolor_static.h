@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "framework/scoped_handles.h"
-#include "framework/wnd.h"
+#include "framework/static_control.h"
 
 class CXColorStatic : public CStatic {
  public:

@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-#include "framework/scoped_handles.h"
+#include "framework/registry.h"
 #include "integration/format_catalogue.h"
 #include "support/expected_installation.h"
 #include "support/registry_reader.h"

@@ -172,12 +172,31 @@ bool RegKeyExists(HKEY root, const std::wstring& key) {
   return true;
 }
 
-void SetWineWindowsVersion(const wchar_t* version) {
+namespace {
+
+constexpr wchar_t kWineKey[] = L"Software\\Wine";
+
+void SetWineVersionValue(const wchar_t* version) {
   HKEY key = nullptr;
-  if (RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\Wine", &key) != ERROR_SUCCESS) return;
-  RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                 static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t)));
+  if (RegCreateKeyW(HKEY_CURRENT_USER, kWineKey, &key) != ERROR_SUCCESS) return;
+  if (version) {
+    RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                   static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t)));
+  } else {
+    RegDeleteValueW(key, L"Version");
+  }
   RegCloseKey(key);
+}
+
+}  // namespace
+
+ScopedWineWindowsVersion::ScopedWineWindowsVersion(const wchar_t* version) {
+  hadOld_ = ReadRegString(HKEY_CURRENT_USER, kWineKey, L"Version", &old_);
+  SetWineVersionValue(version);
+}
+
+ScopedWineWindowsVersion::~ScopedWineWindowsVersion() {
+  SetWineVersionValue(hadOld_ ? old_.c_str() : nullptr);
 }
 
 std::string Narrow(const std::wstring& text) {

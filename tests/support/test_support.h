@@ -76,8 +76,19 @@ bool ReadRegString(HKEY root, const std::wstring& key, const wchar_t* name, std:
 bool ReadRegDword(HKEY root, const std::wstring& key, const wchar_t* name, DWORD* value);
 bool RegKeyExists(HKEY root, const std::wstring& key);
 
-// The Windows version Wine reports to processes started after this call ("win7", "win10").
-void SetWineWindowsVersion(const wchar_t* version);
+// The Windows version Wine reports to processes started while the object lives ("vista",
+// "win7", "win10"); the prefix's former setting comes back afterwards.
+class ScopedWineWindowsVersion {
+ public:
+  explicit ScopedWineWindowsVersion(const wchar_t* version);
+  ~ScopedWineWindowsVersion();
+  ScopedWineWindowsVersion(const ScopedWineWindowsVersion&) = delete;
+  ScopedWineWindowsVersion& operator=(const ScopedWineWindowsVersion&) = delete;
+
+ private:
+  std::wstring old_;
+  bool hadOld_ = false;
+};
 
 // Converts between UTF-16 and UTF-8 for messages.
 std::string Narrow(const std::wstring& text);
