@@ -58,7 +58,7 @@ class ScopedEnvironmentVariable {
  private:
   std::wstring name_;
   std::wstring old_;
-  bool had_old_ = false;
+  bool hadOld_ = false;
 };
 
 void RemoveTree(const std::wstring& path);
@@ -67,9 +67,9 @@ bool FolderExists(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
-// Starts a command line, waits up to timeout_ms and returns the exit code (-1 on failure).
-int RunProcess(const std::wstring& command_line, const std::wstring& directory = L"",
-               DWORD timeout_ms = 120000);
+// Starts a command line, waits up to timeoutMs and returns the exit code (-1 on failure).
+int RunProcess(const std::wstring& commandLine, const std::wstring& directory = L"",
+               DWORD timeoutMs = 120000);
 
 // Registry value as text (REG_SZ) or number (REG_DWORD) from the real registry of the prefix.
 bool ReadRegString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value);
