@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "app/product_info.h"
+
 namespace lk {
 
 // Under HKEY_LOCAL_MACHINE unless said otherwise.
@@ -24,7 +26,7 @@ constexpr wchar_t kUninstallKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumenkast64";
 constexpr wchar_t kProgramKey[] = L"SOFTWARE\\Lumenkast";
 constexpr wchar_t kCapabilitiesKey[] = L"SOFTWARE\\Lumenkast\\Capabilities";
-constexpr wchar_t kFileAssociationsKey[] = L"SOFTWARE\\Lumenkast\\Capabilities\\FileAssociations";
+// (The capabilities' file-type list, kFileAssociationsKey, is in app/product_info.h.)
 // Holds the value named kProductName, the capabilities key's path.
 constexpr wchar_t kRegisteredApplicationsKey[] = L"SOFTWARE\\RegisteredApplications";
 

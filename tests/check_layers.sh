@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fails when a folder includes from a layer above it: framework/ and payload/ use nothing of
-# app/, integration/ or wizard/; integration/ uses nothing of wizard/. (integration/ may use
+# app/, integration/ or wizard/; integration/ uses nothing of wizard/; the setup uses nothing
+# of the uninstaller, and the uninstaller nothing of the wizard. (integration/ may use
 # the folder creator and the Windows version test of app/.)
 set -euo pipefail
 root=${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
@@ -18,6 +19,9 @@ check() {
 }
 check framework 'app|integration|wizard'
 check payload 'app|integration|wizard'
-check integration 'wizard'
+check integration 'wizard|uninstall'
+check app 'uninstall'
+check wizard 'uninstall'
+check uninstall 'wizard'
 [ $status -eq 0 ] && echo "include layers: ok"
 exit $status

@@ -3,26 +3,19 @@
 #include <windows.h>
 
 #include "app/product_info.h"
-#include "framework/scoped_handles.h"
+#include "framework/registry.h"
 #include "integration/format_catalogue.h"
 #include "integration/registry_names.h"
 
 namespace {
 
-// A REG_SZ value (null name: the default); false when missing or of another type.
+// Longest string value read back here: identifiers, saved defaults, folders.
+constexpr size_t kValueCapacity = 1024;
+
+// A string value (null name: the default); false when missing, too long or not a string.
 bool ReadString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value) {
-  DWORD bytes = 0;
-  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-  bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, &text[0], &bytes) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  text.resize(wcslen(text.c_str()));
+  wchar_t text[kValueCapacity] = {};
+  if (!lk::ReadRegistryString(root, key.c_str(), name, text, kValueCapacity)) return false;
   *value = text;
   return true;
 }

@@ -4,8 +4,9 @@
 #include <commctrl.h>
 
 #include "app/install_log.h"
-#include "app/os_version.h"
+#include "app/system_library.h"
 #include "app/string_table.h"
+#include "app/viewer_window.h"
 #include "uninstall/resource.h"
 #include "uninstall/self_removal.h"
 #include "uninstall/uninstall_dialog.h"

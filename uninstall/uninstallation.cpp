@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "app/product_info.h"
 #include "app/string_table.h"
 #include "uninstall/payload_manifest.h"
 #include "uninstall/registration_removal.h"
@@ -38,8 +37,6 @@ UninstallRequest RequestFor(const std::wstring& exePath, int purge) {
   request.purge = purge;
   return request;
 }
-
-bool IsViewerRunning() { return FindWindowW(lk::kViewerWindowClass, nullptr) != nullptr; }
 
 int RemovalStepCount() { return kPayloadEntryCount + kStepsAfterFiles; }
 

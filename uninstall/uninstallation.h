@@ -21,9 +21,6 @@ struct UninstallRequest {
 // The request of the uninstaller running from exePath (its folder is the installation's).
 UninstallRequest RequestFor(const std::wstring& exePath, int purge);
 
-// True while the viewer's window exists.
-bool IsViewerRunning();
-
 // How often RemoveInstallation advances the progress.
 int RemovalStepCount();
 

@@ -1,0 +1,57 @@
+#include "support/folder_link.h"
+
+#include <windows.h>
+
+#include "support/test_support.h"
+
+namespace lktest {
+
+namespace {
+
+// Wine's own export that maps a Windows path to the Unix one (heap memory of the process).
+using UnixFileNameFn = char*(CDECL*)(const wchar_t*);
+
+std::string UnixPath(const std::wstring& path) {
+  auto unix_name = reinterpret_cast<UnixFileNameFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (!unix_name) return "";
+  char* name = unix_name(path.c_str());
+  if (!name) return "";
+  std::string result = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
+std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+// Runs a Unix program of /bin with arguments (paths without quotes or blanks).
+bool RunUnix(const std::wstring& program, const std::string& arguments) {
+  return RunProcess(L"Z:\\bin\\" + program + L" " + Widen(arguments)) != -1;
+}
+
+std::wstring WithoutBackslash(std::wstring path) {
+  while (!path.empty() && path.back() == L'\\') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
+  const std::wstring linkPath = WithoutBackslash(link);
+  const std::string unixTarget = UnixPath(WithoutBackslash(target));
+  // The parent exists, the link not yet: map the parent and append the name.
+  const size_t slash = linkPath.rfind(L'\\');
+  const std::string unixParent = UnixPath(linkPath.substr(0, slash));
+  if (unixTarget.empty() || unixParent.empty()) return false;
+  const std::wstring name = linkPath.substr(slash + 1);
+  RunUnix(L"ln", "-s " + unixTarget + " " + unixParent + "/" + std::string(name.begin(), name.end()));
+  const DWORD attributes = GetFileAttributesW(linkPath.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+void RemoveFolderLink(const std::wstring& link) {
+  const std::string unixLink = UnixPath(WithoutBackslash(link));
+  if (!unixLink.empty()) RunUnix(L"rm", "-f " + unixLink);
+}
+
+}  // namespace lktest

@@ -1,0 +1,182 @@
+#include "support/uninstaller_process.h"
+
+#include <tlhelp32.h>
+
+#include "support/test_support.h"
+#include "support/wizard_driver.h"
+
+namespace lktest {
+
+namespace {
+
+constexpr wchar_t kSessionManagerKey[] =
+    L"System\\CurrentControlSet\\Control\\Session Manager";
+constexpr wchar_t kPendingValue[] = L"PendingFileRenameOperations";
+constexpr int kMessageBoxTextId = 0xFFFF;
+
+template <typename Condition>
+bool WaitUntil(DWORD timeout_ms, Condition condition) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount() - start >= timeout_ms) return false;
+    Sleep(50);
+  }
+}
+
+bool UninstallerRuns() {
+  lk::ScopedFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  if (!snapshot || !Process32FirstW(snapshot.Get(), &entry)) return false;
+  do {
+    if (_wcsicmp(entry.szExeFile, L"lk_uninstall.exe") == 0) return true;
+  } while (Process32NextW(snapshot.Get(), &entry));
+  return false;
+}
+
+std::wstring TempFolderPath() {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  return temp;
+}
+
+struct DialogSearch {
+  DWORD processId;
+  HWND exclude;
+  int childId;
+  HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<DialogSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  if (pid != search->processId || window == search->exclude || !IsWindowVisible(window) ||
+      wcscmp(name, L"#32770") != 0 || !GetDlgItem(window, search->childId)) {
+    return TRUE;
+  }
+  search->found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+int RunUninstaller(const std::wstring& folder, const std::wstring& arguments,
+                   const std::wstring& directory) {
+  const int code = RunProcess(L"\"" + folder + L"lk_uninstall.exe\" " + arguments, directory);
+  WaitForUninstallers(30000);
+  return code;
+}
+
+bool WaitForUninstallers(DWORD timeout_ms) {
+  return WaitUntil(timeout_ms, [] { return !UninstallerRuns(); });
+}
+
+std::vector<std::wstring> UninstallerCopyFolders() {
+  std::vector<std::wstring> folders;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((TempFolderPath() + L"lk_uninstall_*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return folders;
+  do folders.push_back(TempFolderPath() + found.cFileName + L"\\");
+  while (FindNextFileW(search, &found));
+  FindClose(search);
+  return folders;
+}
+
+std::vector<std::wstring> PendingDeletions() {
+  std::vector<std::wstring> names;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_QUERY_VALUE, &key) !=
+      ERROR_SUCCESS) {
+    return names;
+  }
+  DWORD bytes = 0;
+  std::vector<wchar_t> data;
+  if (RegQueryValueExW(key, kPendingValue, nullptr, nullptr, nullptr, &bytes) == ERROR_SUCCESS) {
+    data.resize(bytes / sizeof(wchar_t) + 2);
+    RegQueryValueExW(key, kPendingValue, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()),
+                     &bytes);
+  }
+  RegCloseKey(key);
+  // Pairs of source and target; an empty target means: delete the source.
+  std::vector<std::wstring> strings;
+  for (size_t i = 0; i < bytes / sizeof(wchar_t);) {
+    std::wstring s(&data[i]);
+    strings.push_back(s);
+    i += s.size() + 1;
+  }
+  for (size_t i = 0; i + 1 < strings.size(); i += 2) {
+    if (strings[i + 1].empty()) names.push_back(strings[i]);
+  }
+  return names;
+}
+
+void RemoveUninstallerCopies() {
+  for (const std::wstring& folder : UninstallerCopyFolders()) RemoveTree(folder);
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_SET_VALUE, &key) ==
+      ERROR_SUCCESS) {
+    RegDeleteValueW(key, kPendingValue);
+    RegCloseKey(key);
+  }
+}
+
+UninstallerWindow::~UninstallerWindow() {
+  if (process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_.Get(), 99);
+    WaitForSingleObject(process_.Get(), 5000);
+  }
+}
+
+bool UninstallerWindow::Start(const std::wstring& folder, const std::wstring& directory,
+                              DWORD timeout_ms) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  std::wstring command = L"\"" + folder + L"lk_uninstall.exe\"";
+  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      directory.c_str(), &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  process_.Reset(process.hProcess);
+  processId_ = process.dwProcessId;
+  return WaitUntil(timeout_ms, [this] {
+    window_ = FindDialog(nullptr, kUninstallPurgeBox);
+    return window_ != nullptr;
+  });
+}
+
+bool UninstallerWindow::Click(int id) {
+  HWND button = Control(id);
+  if (!IsUsable(button)) return false;
+  // Posted: the click may run the whole removal and open a message box.
+  return PostMessageW(button, BM_CLICK, 0, 0) != 0;
+}
+
+HWND UninstallerWindow::WaitForMessageBox(DWORD timeout_ms) const {
+  HWND box = nullptr;
+  WaitUntil(timeout_ms, [&] {
+    box = FindDialog(window_, kMessageBoxTextId);
+    return box != nullptr;
+  });
+  return box;
+}
+
+int UninstallerWindow::WaitForExit(DWORD timeout_ms) {
+  if (!process_ || WaitForSingleObject(process_.Get(), timeout_ms) != WAIT_OBJECT_0) return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(process_.Get(), &code);
+  return static_cast<int>(code);
+}
+
+HWND UninstallerWindow::FindDialog(HWND exclude, int childId) const {
+  DialogSearch search = {processId_, exclude, childId, nullptr};
+  EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace lktest

@@ -1,0 +1,61 @@
+// Runs the installed uninstaller as a user or an administrator's tool would, and waits for
+// (and clears away) the copy it leaves in the temporary folder to remove itself.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/scoped_handles.h"
+
+namespace lktest {
+
+// Control ids of the uninstaller's window.
+constexpr int kUninstallPurgeBox = 1002;
+constexpr int kUninstallProgress = 1003;
+constexpr int kUninstallRemoveButton = IDOK;
+constexpr int kUninstallCancelButton = IDCANCEL;
+
+// Runs folder\lk_uninstall.exe with arguments in directory and returns its exit code once
+// its copy has finished too.
+int RunUninstaller(const std::wstring& folder, const std::wstring& arguments,
+                   const std::wstring& directory);
+
+// Waits until no process named lk_uninstall.exe runs any more.
+bool WaitForUninstallers(DWORD timeout_ms);
+
+// The folders the uninstaller's copies were put in (in the temporary folder).
+std::vector<std::wstring> UninstallerCopyFolders();
+
+// The files marked for deletion at the next start of Windows, in order.
+std::vector<std::wstring> PendingDeletions();
+
+// Removes the copies' folders and the pending deletions, as the next start would.
+void RemoveUninstallerCopies();
+
+// One run of the uninstaller with its window, driven from outside.
+class UninstallerWindow {
+ public:
+  ~UninstallerWindow();  // ends the process if it still runs
+
+  // Starts folder\lk_uninstall.exe without arguments and waits for its window.
+  bool Start(const std::wstring& folder, const std::wstring& directory, DWORD timeout_ms = 20000);
+  HWND Window() const { return window_; }
+  HWND Control(int id) const { return GetDlgItem(window_, id); }
+  // Clicks a button of the window as a user; false when the user could not.
+  bool Click(int id);
+  // A message box of the process (any window but the main one), waited for.
+  HWND WaitForMessageBox(DWORD timeout_ms = 30000) const;
+  // The exit code once the process has ended within timeout_ms, -1 otherwise.
+  int WaitForExit(DWORD timeout_ms = 30000);
+
+ private:
+  HWND FindDialog(HWND exclude, int childId) const;
+
+  lk::ScopedFileHandle process_;
+  DWORD processId_ = 0;
+  HWND window_ = nullptr;
+};
+
+}  // namespace lktest
