@@ -9,21 +9,23 @@
 #include "app/target_folder.h"
 #include "framework/registry.h"
 #include "integration/file_associations.h"
+#include "integration/registry_names.h"
+#include "integration/shortcut_names.h"
 #include "integration/shortcuts.h"
 
 namespace {
 
-constexpr wchar_t kVerbName[] = L"Browse with &Lumenkast";
-constexpr wchar_t kIdentifierKey[] = L"SOFTWARE\\Classes\\Lumenkast";
+using lk::kCapabilitiesKey;
+using lk::kIdentifierKey;
+using lk::kOpenCommandSubkey;
+using lk::kProgramKey;
+using lk::kRegisteredApplicationsKey;
+using lk::kUninstallKey;
+using lk::kVerbName;
+
 constexpr wchar_t kFriendlyAppName[] = L"Lumenkast 64-bit";
-constexpr wchar_t kUninstallKey[] =
-    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumenkast64";
-constexpr wchar_t kProgramKey[] = L"SOFTWARE\\Lumenkast";
-constexpr wchar_t kCapabilitiesKey[] = L"SOFTWARE\\Lumenkast\\Capabilities";
-constexpr wchar_t kRegisteredApplicationsKey[] = L"SOFTWARE\\RegisteredApplications";
 constexpr wchar_t kApplicationDescription[] =
     L"Picture viewer, editor and converter - one of the most popular viewers worldwide";
-constexpr wchar_t kOpenCommandSubkey[] = L"\\shell\\open\\command";
 
 // The strings every step is built from.
 struct RegistrationPaths {
@@ -55,20 +57,19 @@ void CreateDesktopShortcuts(const RegistrationPaths& paths, int desktop, int thu
                             int allUsers) {
   const wchar_t* viewer = paths.viewer.c_str();
   if (desktop) {
-    CreateDesktopShortcut(viewer, L"Lumenkast 64.lnk", nullptr, L"Lumenkast 64 - Bildbetrachter",
+    CreateDesktopShortcut(viewer, lk::kDesktopLinkName, nullptr, L"Lumenkast 64 - Bildbetrachter",
                           nullptr, 0, allUsers);
   }
   if (thumbnails) {
-    CreateDesktopShortcut(viewer, L"Lumenkast 64 Thumbnails.lnk", viewer, L"Lumenkast - Thumbnails",
+    CreateDesktopShortcut(viewer, lk::kDesktopThumbnailsLinkName, viewer, L"Lumenkast - Thumbnails",
                           L"/thumbs", 7, allUsers);
   }
 }
 
 // "Browse with" on folders and drives.
 void WriteBrowseVerbs(const RegistrationPaths& paths) {
-  for (const wchar_t* target : {L"Directory", L"Drive"}) {
-    const std::wstring verbKey =
-        std::wstring(L"SOFTWARE\\Classes\\") + target + L"\\shell\\" + kVerbName;
+  for (const wchar_t* target : lk::kVerbTargets) {
+    const std::wstring verbKey = lk::VerbKey(target);
     SetDefaultValue(HKEY_LOCAL_MACHINE, verbKey, kVerbName);
     SetDefaultValue(HKEY_LOCAL_MACHINE, verbKey + L"\\command", paths.verbCommand);
   }
@@ -78,17 +79,18 @@ void WriteIdentifier(const RegistrationPaths& paths) {
   SetDefaultValue(HKEY_LOCAL_MACHINE, kIdentifierKey, lk::kProductName);
   SetDefaultValue(HKEY_LOCAL_MACHINE, std::wstring(kIdentifierKey) + kOpenCommandSubkey,
                   paths.openCommand);
-  RegDeleteKeyW(HKEY_LOCAL_MACHINE, (std::wstring(kIdentifierKey) + L"\\DefaultIcon").c_str());
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE,
+                (std::wstring(kIdentifierKey) + lk::kDefaultIconSubkey).c_str());
 }
 
 void WriteKnownApplication(const RegistrationPaths& paths) {
-  const std::wstring applicationKey = std::wstring(L"Applications\\") + lk::kViewerExe;
+  const std::wstring applicationKey = lk::kApplicationKey;
   SetDefaultValue(HKEY_CLASSES_ROOT, applicationKey + kOpenCommandSubkey, paths.openCommand);
   lk::RegistryKey key;
   if (key.Open(HKEY_CLASSES_ROOT, applicationKey.c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS) {
     return;
   }
-  key.SetString(L"FriendlyAppName", kFriendlyAppName);
+  key.SetString(lk::kFriendlyAppNameValue, kFriendlyAppName);
 }
 
 void WriteUninstallEntry(const RegistrationPaths& paths) {
@@ -98,7 +100,8 @@ void WriteUninstallEntry(const RegistrationPaths& paths) {
   const std::wstring version = VersionText();
   key.SetString(L"DisplayName",
                 (std::wstring(lk::kProductName) + L" " + version + L" (64-bit)").c_str());
-  key.SetString(L"UninstallString", Quoted(paths.folder + lk::kUninstallerExe).c_str());
+  const std::wstring uninstaller = Quoted(paths.folder + lk::kUninstallerExe);
+  key.SetString(L"UninstallString", uninstaller.c_str());
   key.SetString(L"Publisher", lk::kPublisher);
   key.SetString(L"InstallLocation", paths.folder.c_str());
   key.SetString(L"DisplayVersion", version.c_str());
@@ -106,6 +109,10 @@ void WriteUninstallEntry(const RegistrationPaths& paths) {
   key.SetDword(L"VersionMajor", lk::kVersionMajor);
   key.SetDword(L"VersionMinor", lk::kVersionMinor);
   key.SetDword(L"EstimatedSize", lk::kEstimatedSizeKb);
+  // For deployment tools: the unattended removal, and no change or repair on offer.
+  key.SetString(L"QuietUninstallString", (uninstaller + L" /silent").c_str());
+  key.SetDword(L"NoModify", 1);
+  key.SetDword(L"NoRepair", 1);
 }
 
 void WriteProgramKey(const RegistrationPaths& paths) {

@@ -7,28 +7,15 @@
 #include "app/os_version.h"
 #include "app/product_info.h"
 #include "framework/registry.h"
+#include "integration/registry_names.h"
 
 namespace {
 
-constexpr wchar_t kClassesKey[] = L"SOFTWARE\\Classes\\";
-constexpr wchar_t kExplorerFileExtsKey[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.";
-
-// Windows' own picture and media apps, which would otherwise offer themselves anew.
-constexpr const wchar_t* kAppXIdentifierKeys[] = {
-    L"SOFTWARE\\Classes\\AppXvhc4p7vz4b485xfp46hhk3fq3grkdgjg",
-    L"SOFTWARE\\Classes\\AppXk0g4vb8gvt7b93tg50ybcy892pge6jmt",
-    L"SOFTWARE\\Classes\\AppX43hnxtbyyps62jhe9sqpdzxn1790zetc",
-    L"SOFTWARE\\Classes\\AppX9rkaq77s0jzh1tyccadx9ghba15r6t3h",
-    L"SOFTWARE\\Classes\\AppX6eg8h5sxqq90pv53845wmnbewywdqq5h",
-};
-
+using lk::ProgrammaticIdentifier;
 using lk::SetDefaultValue;
 
-// "Lumenkast.<typeKey>"
-std::wstring ProgrammaticIdentifier(const wchar_t* typeKey) {
-  return std::wstring(lk::kProductName) + L"." + typeKey;
-}
+// Longest extension default that is saved before the viewer replaces it.
+constexpr size_t kDefaultCapacity = 1024;
 
 // "Lumenkast <TYPEKEY> File", with only the ASCII letters of the type key upper-cased.
 std::wstring IdentifierDescription(const wchar_t* typeKey) {
@@ -47,14 +34,32 @@ LONG AddCapability(const wchar_t* typeKey, const std::wstring& identifier) {
   return key.SetString((std::wstring(L".") + typeKey).c_str(), identifier.c_str());
 }
 
+// Before the viewer takes over an extension whose default names another program's type,
+// that default is kept in the value Lumenkast_Backup of the same key, so that the
+// uninstaller can give it back. A default naming one of the viewer's own types (an earlier
+// installation's) is never saved over the one kept before.
+void SaveReplacedDefault(const std::wstring& extensionKey) {
+  wchar_t current[kDefaultCapacity] = {};
+  if (!lk::ReadRegistryString(HKEY_LOCAL_MACHINE, extensionKey.c_str(), nullptr, current,
+                              kDefaultCapacity) ||
+      !*current) {
+    return;
+  }
+  const std::wstring ownPrefix = ProgrammaticIdentifier(L"");
+  if (_wcsnicmp(current, ownPrefix.c_str(), ownPrefix.size()) == 0) return;
+  lk::RegistryKey key;
+  if (key.Open(HKEY_LOCAL_MACHINE, extensionKey.c_str(), KEY_SET_VALUE) != ERROR_SUCCESS) return;
+  key.SetString(lk::kBackupValue, current);
+}
+
 // The current user's explorer choice of extension, deleted and written anew.
 LONG SetExplorerChoice(const wchar_t* extension, const std::wstring& identifier) {
-  const std::wstring path = kExplorerFileExtsKey + std::wstring(extension) + L"\\UserChoice";
+  const std::wstring path = lk::ExplorerChoiceKey(extension);
   RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
   lk::RegistryKey key;
   LONG status = key.Create(HKEY_CURRENT_USER, path.c_str());
   if (status != ERROR_SUCCESS) return status;
-  return key.SetString(L"Progid", identifier.c_str());
+  return key.SetString(lk::kProgidValue, identifier.c_str());
 }
 
 // The icon a row's identifiers show.
@@ -77,13 +82,15 @@ std::wstring IconString(FormatIcon icon, const std::wstring& viewerPath) {
 LONG AssociateExtension(const wchar_t* extension, const wchar_t* typeKey,
                         const wchar_t* openCommand, const wchar_t* iconString, int32_t chosen) {
   const std::wstring identifier = ProgrammaticIdentifier(typeKey);
-  const std::wstring identifierKey = kClassesKey + identifier;
+  const std::wstring identifierKey = lk::IdentifierKeyOf(typeKey);
   if (chosen) {
-    SetDefaultValue(HKEY_LOCAL_MACHINE, kClassesKey + std::wstring(L".") + extension, identifier);
+    const std::wstring extensionKey = lk::ExtensionKey(extension);
+    SaveReplacedDefault(extensionKey);
+    SetDefaultValue(HKEY_LOCAL_MACHINE, extensionKey, identifier);
   }
   SetDefaultValue(HKEY_LOCAL_MACHINE, identifierKey, IdentifierDescription(typeKey));
-  SetDefaultValue(HKEY_LOCAL_MACHINE, identifierKey + L"\\shell\\open\\command", openCommand);
-  SetDefaultValue(HKEY_LOCAL_MACHINE, identifierKey + L"\\DefaultIcon", iconString);
+  SetDefaultValue(HKEY_LOCAL_MACHINE, identifierKey + lk::kOpenCommandSubkey, openCommand);
+  SetDefaultValue(HKEY_LOCAL_MACHINE, identifierKey + lk::kDefaultIconSubkey, iconString);
   const LONG status = AddCapability(typeKey, identifier);
   if (!chosen) return status;
   return SetExplorerChoice(extension, identifier);
@@ -108,9 +115,9 @@ void RefreshShellAssociations() {
 }
 
 void SuppressAppXOpenWith() {
-  for (const wchar_t* path : kAppXIdentifierKeys) {
+  for (const wchar_t* path : lk::kAppXIdentifierKeys) {
     lk::RegistryKey key;
     if (key.Create(HKEY_CURRENT_USER, path) != ERROR_SUCCESS) continue;
-    key.SetString(L"NoOpenWith", L"");
+    key.SetString(lk::kNoOpenWithValue, L"");
   }
 }

@@ -12,26 +12,14 @@
 #include "app/target_folder.h"
 #include "framework/path.h"
 #include "framework/scoped_handles.h"
+#include "integration/shortcut_names.h"
 
 namespace {
 
-constexpr wchar_t kGroupFolder[] = L"Lumenkast";
-// Start-menu links of earlier versions that this one replaces.
-constexpr const wchar_t* kReplacedVersions[] = {L"4.44", L"4.42"};
-
-// A group link to one of the viewer's files, without arguments or icon.
-struct DocumentLink {
-  const wchar_t* fileName;
-  const wchar_t* relativeTarget;  // below the installation folder
-};
-constexpr DocumentLink kDocumentLinks[] = {
-    {L"\u00DCber Lumenkast.lnk", L"lk_about.txt"},
-    {L"Was ist neu.lnk", L"lk_changes.txt"},
-    {L"Kommandozeilen-Optionen.lnk", L"lk_options.txt"},
-    {L"Verf\u00FCgbare PlugIns.lnk", L"lk_plugins.txt"},
-    {L"Verf\u00FCgbare Sprachen.lnk", L"lk_languages.txt"},
-    {L"Lumenkast Hilfe.lnk", L"help\\lk_main32_deutsch.chm"},
-};
+using lk::DocumentLink;
+using lk::kDocumentLinks;
+using lk::kGroupFolder;
+using lk::kReplacedVersions;
 
 // Saves one shell link; optional properties may be null. 1 when saved.
 int SaveShortcut(const std::wstring& linkPath, const wchar_t* targetPath, const wchar_t* arguments,
@@ -93,20 +81,18 @@ int CreateProgramGroup(const wchar_t* installationFolder, int allUsers) {
   if (!CreateFolderTree(group)) return 0;
 
   const std::wstring viewer = ViewerPath(installationFolder);
-  wchar_t versionLink[MAX_PATH] = {};
-  _snwprintf(versionLink, MAX_PATH - 1, L"Lumenkast 64 %d.%2d.lnk", lk::kVersionMajor,
-             lk::kVersionMinor);
-  int result = CreateShortcutIn(group, versionLink, viewer.c_str(), nullptr, nullptr, 0);
+  const std::wstring versionLink = lk::VersionLinkName();
+  int result = CreateShortcutIn(group, versionLink.c_str(), viewer.c_str(), nullptr, nullptr, 0);
 
   for (const wchar_t* version : kReplacedVersions) {
     DeleteFileW((std::wstring(group) + L"Lumenkast 64 " + version + L".lnk").c_str());
   }
 
-  result = CreateShortcutIn(group, L"Lumenkast - Thumbnails.lnk", viewer.c_str(), L"/thumbs",
+  result = CreateShortcutIn(group, lk::kGroupThumbnailsLinkName, viewer.c_str(), L"/thumbs",
                             viewer.c_str(), 7);
   if (!IsOsVersionAtLeast(6, 2)) {
     const std::wstring uninstaller = std::wstring(installationFolder) + lk::kUninstallerExe;
-    result = CreateShortcutIn(group, L"Lumenkast deinstallieren.lnk", uninstaller.c_str(), nullptr,
+    result = CreateShortcutIn(group, lk::kGroupUninstallLinkName, uninstaller.c_str(), nullptr,
                               nullptr, 0);
   }
   for (const DocumentLink& link : kDocumentLinks) {

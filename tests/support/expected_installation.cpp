@@ -33,6 +33,8 @@ std::vector<ExpectedString> ApplicationStrings(const std::wstring& folder) {
       {HKLM, kUninstallKey, nullptr, L""},
       {HKLM, kUninstallKey, L"DisplayName", L"Lumenkast 4.50 (64-bit)"},
       {HKLM, kUninstallKey, L"UninstallString", L"\"" + folder + L"lk_uninstall.exe\""},
+      {HKLM, kUninstallKey, L"QuietUninstallString",
+       L"\"" + folder + L"lk_uninstall.exe\" /silent"},
       {HKLM, kUninstallKey, L"Publisher", L"Orrin Halvask"},
       {HKLM, kUninstallKey, L"InstallLocation", folder},
       {HKLM, kUninstallKey, L"DisplayVersion", L"4.50"},
@@ -59,6 +61,8 @@ void ExpectApplicationKeys(const std::wstring& folder) {
   EXPECT_TRUE(RegDwordIs(HKEY_LOCAL_MACHINE, kUninstallKey, L"VersionMajor", 4));
   EXPECT_TRUE(RegDwordIs(HKEY_LOCAL_MACHINE, kUninstallKey, L"VersionMinor", 50));
   EXPECT_TRUE(RegDwordIs(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize", 5120));
+  EXPECT_TRUE(RegDwordIs(HKEY_LOCAL_MACHINE, kUninstallKey, L"NoModify", 1));
+  EXPECT_TRUE(RegDwordIs(HKEY_LOCAL_MACHINE, kUninstallKey, L"NoRepair", 1));
 }
 
 void ExpectIdentifier(const std::wstring& typeKey, const std::wstring& viewer,

@@ -34,12 +34,14 @@ void DeleteValue(HKEY root, const std::wstring& key, const wchar_t* name) {
   if (k.Open(root, key.c_str(), KEY_SET_VALUE) == ERROR_SUCCESS) RegDeleteValueW(k.Get(), name);
 }
 
-// An extension's owner and explorer choice, when they name one of the viewer's identifiers.
+// An extension's owner and explorer choice, when they name one of the viewer's identifiers,
+// and the other program's owner the setup kept aside.
 void ReleaseExtension(const std::wstring& extension) {
   const std::wstring classKey = L"SOFTWARE\\Classes\\." + extension;
   if (NamesLumenkast(HKEY_LOCAL_MACHINE, classKey, nullptr)) {
     DeleteValue(HKEY_LOCAL_MACHINE, classKey, nullptr);
   }
+  DeleteValue(HKEY_LOCAL_MACHINE, classKey, L"Lumenkast_Backup");
   const std::wstring choice = ExplorerChoiceKey(extension);
   if (NamesLumenkast(HKEY_CURRENT_USER, choice, L"Progid")) {
     RegDeleteTreeW(HKEY_CURRENT_USER, choice.c_str());
