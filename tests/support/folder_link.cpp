@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+
 #include "support/test_support.h"
 
 namespace lktest {
@@ -24,9 +26,21 @@ std::string UnixPath(const std::wstring& path) {
 
 std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
-// Runs a Unix program of /bin with arguments (paths without quotes or blanks).
-bool RunUnix(const std::wstring& program, const std::string& arguments) {
-  return RunProcess(L"Z:\\bin\\" + program + L" " + Widen(arguments)) != -1;
+// Wine does not wait for a Unix program it starts: its result shows a moment later.
+template <typename Condition>
+bool WaitUntil(Condition condition) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (condition()) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+// Runs a Unix program of /bin; each argument is passed in quotes, so blanks are kept.
+bool RunUnix(const std::wstring& program, std::initializer_list<std::string> arguments) {
+  std::wstring command = L"Z:\\bin\\" + program;
+  for (const std::string& argument : arguments) command += L" \"" + Widen(argument) + L"\"";
+  return RunProcess(command) != -1;
 }
 
 std::wstring WithoutBackslash(std::wstring path) {
@@ -44,14 +58,19 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
   const std::string unixParent = UnixPath(linkPath.substr(0, slash));
   if (unixTarget.empty() || unixParent.empty()) return false;
   const std::wstring name = linkPath.substr(slash + 1);
-  RunUnix(L"ln", "-s " + unixTarget + " " + unixParent + "/" + std::string(name.begin(), name.end()));
-  const DWORD attributes = GetFileAttributesW(linkPath.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  RunUnix(L"ln", {"-s", unixTarget, unixParent + "/" + std::string(name.begin(), name.end())});
+  return WaitUntil([&] {
+    const DWORD attributes = GetFileAttributesW(linkPath.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  });
 }
 
 void RemoveFolderLink(const std::wstring& link) {
   const std::string unixLink = UnixPath(WithoutBackslash(link));
-  if (!unixLink.empty()) RunUnix(L"rm", "-f " + unixLink);
+  if (unixLink.empty()) return;
+  RunUnix(L"rm", {"-f", unixLink});
+  const std::wstring path = WithoutBackslash(link);
+  WaitUntil([&] { return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES; });
 }
 
 }  // namespace lktest

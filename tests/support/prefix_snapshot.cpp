@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "framework/scoped_handles.h"
+#include "framework/registry.h"
 #include "support/test_support.h"
 
 namespace lktest {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/scoped_handles.h"
+#include "framework/registry.h"
 #include "support/test_support.h"
 
 namespace lktest {
