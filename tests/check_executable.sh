@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Checks of the setup executable as a file: 64-bit GUI, Windows 6.0 minimum, no DLL of
-# its own beside it, and imports only from DLLs that Windows loads from the system folder.
+# Checks of an executable (the setup, the uninstaller) as a file: 64-bit GUI, Windows 6.0
+# minimum, no DLL of its own beside it, and imports only from DLLs that Windows loads from
+# the system folder.
 set -u
 exe=$1
 fail=0

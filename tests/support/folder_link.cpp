@@ -14,10 +14,10 @@ namespace {
 using UnixFileNameFn = char*(CDECL*)(const wchar_t*);
 
 std::string UnixPath(const std::wstring& path) {
-  auto unix_name = reinterpret_cast<UnixFileNameFn>(reinterpret_cast<void*>(
+  auto unixName = reinterpret_cast<UnixFileNameFn>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (!unix_name) return "";
-  char* name = unix_name(path.c_str());
+  if (!unixName) return "";
+  char* name = unixName(path.c_str());
   if (!name) return "";
   std::string result = name;
   HeapFree(GetProcessHeap(), 0, name);

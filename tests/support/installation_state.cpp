@@ -34,6 +34,26 @@ void DeleteValue(HKEY root, const std::wstring& key, const wchar_t* name) {
   if (k.Open(root, key.c_str(), KEY_SET_VALUE) == ERROR_SUCCESS) RegDeleteValueW(k.Get(), name);
 }
 
+// Deletes key when nothing is left in it.
+void DeleteKeyIfEmpty(HKEY root, const std::wstring& key) {
+  DWORD subkeys = 0, values = 0;
+  {
+    lk::RegistryKey k;
+    if (k.Open(root, key.c_str(), KEY_QUERY_VALUE) != ERROR_SUCCESS) return;
+    RegQueryInfoKeyW(k.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                     nullptr, nullptr, nullptr, nullptr);
+  }
+  if (subkeys == 0 && values == 0) RegDeleteKeyW(root, key.c_str());
+}
+
+// Keys an installation creates in a fresh prefix around its own, removed when empty.
+constexpr const wchar_t* kSurroundingKeys[] = {
+    L"SOFTWARE\\Classes\\Directory\\shell", L"SOFTWARE\\Classes\\Directory",
+    L"SOFTWARE\\Classes\\Drive\\shell", L"SOFTWARE\\Classes\\Drive",
+};
+constexpr wchar_t kFileExtsKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
+
 // An extension's owner and explorer choice, when they name one of the viewer's identifiers,
 // and the other program's owner the setup kept aside.
 void ReleaseExtension(const std::wstring& extension) {
@@ -42,10 +62,12 @@ void ReleaseExtension(const std::wstring& extension) {
     DeleteValue(HKEY_LOCAL_MACHINE, classKey, nullptr);
   }
   DeleteValue(HKEY_LOCAL_MACHINE, classKey, L"Lumenkast_Backup");
+  DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, classKey);
   const std::wstring choice = ExplorerChoiceKey(extension);
   if (NamesLumenkast(HKEY_CURRENT_USER, choice, L"Progid")) {
     RegDeleteTreeW(HKEY_CURRENT_USER, choice.c_str());
   }
+  DeleteKeyIfEmpty(HKEY_CURRENT_USER, std::wstring(kFileExtsKey) + L"\\." + extension);
 }
 
 }  // namespace
@@ -66,6 +88,8 @@ void RemoveRegistration() {
   }
   DeleteValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\RegisteredApplications", L"Lumenkast");
   for (const wchar_t* key : kAppXOverrideKeys) RegDeleteTreeW(HKEY_CURRENT_USER, key);
+  for (const wchar_t* key : kSurroundingKeys) DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, key);
+  DeleteKeyIfEmpty(HKEY_CURRENT_USER, kFileExtsKey);
 }
 
 std::wstring SpecialFolder(int csidl) {

@@ -12,7 +12,8 @@ namespace lktest {
 int RunSetup(const std::wstring& arguments, const std::wstring& directory);
 
 // Removes every key and value an installation registers (identifiers, extension owners
-// that name them, explorer choices, verbs, uninstall entry, capabilities, AppX overrides).
+// that name them, explorer choices, verbs, uninstall entry, capabilities, AppX overrides),
+// and the keys around them that a fresh prefix does not have, where they are left empty.
 void RemoveRegistration();
 
 // Removes the desktop links and the start-menu groups of both the user and all users.

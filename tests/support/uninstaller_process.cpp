@@ -15,11 +15,11 @@ constexpr wchar_t kPendingValue[] = L"PendingFileRenameOperations";
 constexpr int kMessageBoxTextId = 0xFFFF;
 
 template <typename Condition>
-bool WaitUntil(DWORD timeout_ms, Condition condition) {
+bool WaitUntil(DWORD timeoutMs, Condition condition) {
   const DWORD start = GetTickCount();
   for (;;) {
     if (condition()) return true;
-    if (GetTickCount() - start >= timeout_ms) return false;
+    if (GetTickCount() - start >= timeoutMs) return false;
     Sleep(50);
   }
 }
@@ -71,8 +71,8 @@ int RunUninstaller(const std::wstring& folder, const std::wstring& arguments,
   return code;
 }
 
-bool WaitForUninstallers(DWORD timeout_ms) {
-  return WaitUntil(timeout_ms, [] { return !UninstallerRuns(); });
+bool WaitForUninstallers(DWORD timeoutMs) {
+  return WaitUntil(timeoutMs, [] { return !UninstallerRuns(); });
 }
 
 std::vector<std::wstring> UninstallerCopyFolders() {
@@ -132,7 +132,7 @@ UninstallerWindow::~UninstallerWindow() {
 }
 
 bool UninstallerWindow::Start(const std::wstring& folder, const std::wstring& directory,
-                              DWORD timeout_ms) {
+                              DWORD timeoutMs) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
@@ -144,7 +144,7 @@ bool UninstallerWindow::Start(const std::wstring& folder, const std::wstring& di
   CloseHandle(process.hThread);
   process_.Reset(process.hProcess);
   processId_ = process.dwProcessId;
-  return WaitUntil(timeout_ms, [this] {
+  return WaitUntil(timeoutMs, [this] {
     window_ = FindDialog(nullptr, kUninstallPurgeBox);
     return window_ != nullptr;
   });
@@ -157,17 +157,17 @@ bool UninstallerWindow::Click(int id) {
   return PostMessageW(button, BM_CLICK, 0, 0) != 0;
 }
 
-HWND UninstallerWindow::WaitForMessageBox(DWORD timeout_ms) const {
+HWND UninstallerWindow::WaitForMessageBox(DWORD timeoutMs) const {
   HWND box = nullptr;
-  WaitUntil(timeout_ms, [&] {
+  WaitUntil(timeoutMs, [&] {
     box = FindDialog(window_, kMessageBoxTextId);
     return box != nullptr;
   });
   return box;
 }
 
-int UninstallerWindow::WaitForExit(DWORD timeout_ms) {
-  if (!process_ || WaitForSingleObject(process_.Get(), timeout_ms) != WAIT_OBJECT_0) return -1;
+int UninstallerWindow::WaitForExit(DWORD timeoutMs) {
+  if (!process_ || WaitForSingleObject(process_.Get(), timeoutMs) != WAIT_OBJECT_0) return -1;
   DWORD code = 0;
   GetExitCodeProcess(process_.Get(), &code);
   return static_cast<int>(code);

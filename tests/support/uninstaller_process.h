@@ -23,7 +23,7 @@ int RunUninstaller(const std::wstring& folder, const std::wstring& arguments,
                    const std::wstring& directory);
 
 // Waits until no process named lk_uninstall.exe runs any more.
-bool WaitForUninstallers(DWORD timeout_ms);
+bool WaitForUninstallers(DWORD timeoutMs);
 
 // The folders the uninstaller's copies were put in (in the temporary folder).
 std::vector<std::wstring> UninstallerCopyFolders();
@@ -40,15 +40,15 @@ class UninstallerWindow {
   ~UninstallerWindow();  // ends the process if it still runs
 
   // Starts folder\lk_uninstall.exe without arguments and waits for its window.
-  bool Start(const std::wstring& folder, const std::wstring& directory, DWORD timeout_ms = 20000);
+  bool Start(const std::wstring& folder, const std::wstring& directory, DWORD timeoutMs = 20000);
   HWND Window() const { return window_; }
   HWND Control(int id) const { return GetDlgItem(window_, id); }
   // Clicks a button of the window as a user; false when the user could not.
   bool Click(int id);
   // A message box of the process (any window but the main one), waited for.
-  HWND WaitForMessageBox(DWORD timeout_ms = 30000) const;
-  // The exit code once the process has ended within timeout_ms, -1 otherwise.
-  int WaitForExit(DWORD timeout_ms = 30000);
+  HWND WaitForMessageBox(DWORD timeoutMs = 30000) const;
+  // The exit code once the process has ended within timeoutMs, -1 otherwise.
+  int WaitForExit(DWORD timeoutMs = 30000);
 
  private:
   HWND FindDialog(HWND exclude, int childId) const;

@@ -120,7 +120,7 @@ struct PayloadFile {
 
 constexpr PayloadFile kPayloadFiles[] = {
     {L"lk_main64.exe", L"payload\\standins\\lk_main64.exe"},
-    {L"lk_uninstall.exe", L"payload\\standins\\lk_uninstall.exe"},
+    {L"lk_uninstall.exe", L"uninstall\\lk_uninstall.exe"},
     {L"lk_main32.chm", nullptr},
     {L"lk_about.txt", nullptr},
     {L"lk_changes.txt", nullptr},
