@@ -73,7 +73,7 @@ TEST_F(UninstallDialog, AsksFirstAndCancellingRemovesNothing) {
 TEST_F(UninstallDialog, WithTheCheckBoxRemovesEverythingAndSaysSo) {
   ASSERT_TRUE(FileExists(std::wstring(kFolder) + L"lk_main64.ini"));
   ASSERT_TRUE(window_.Start(kFolder, cwd_.Path()));
-  ASSERT_TRUE(window_.Click(kUninstallPurgeBox));
+  ASSERT_TRUE(window_.Toggle(kUninstallPurgeBox));
   EXPECT_TRUE(IsChecked(window_.Control(kUninstallPurgeBox)));
   ASSERT_TRUE(window_.Click(kUninstallRemoveButton));
 

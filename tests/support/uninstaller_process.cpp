@@ -157,6 +157,13 @@ bool UninstallerWindow::Click(int id) {
   return PostMessageW(button, BM_CLICK, 0, 0) != 0;
 }
 
+bool UninstallerWindow::Toggle(int id) {
+  HWND box = Control(id);
+  DWORD_PTR answer = 0;
+  return IsUsable(box) &&
+         SendMessageTimeoutW(box, BM_CLICK, 0, 0, SMTO_NORMAL, 2000, &answer) != 0;
+}
+
 HWND UninstallerWindow::WaitForMessageBox(DWORD timeoutMs) const {
   HWND box = nullptr;
   WaitUntil(timeoutMs, [&] {

@@ -43,8 +43,11 @@ class UninstallerWindow {
   bool Start(const std::wstring& folder, const std::wstring& directory, DWORD timeoutMs = 20000);
   HWND Window() const { return window_; }
   HWND Control(int id) const { return GetDlgItem(window_, id); }
-  // Clicks a button of the window as a user; false when the user could not.
+  // Clicks a button of the window as a user; false when the user could not. The click's
+  // work (the removal, a message box) is not waited for.
   bool Click(int id);
+  // Clicks a check box and waits until the window has handled it.
+  bool Toggle(int id);
   // A message box of the process (any window but the main one), waited for.
   HWND WaitForMessageBox(DWORD timeoutMs = 30000) const;
   // The exit code once the process has ended within timeoutMs, -1 otherwise.
