@@ -20,7 +20,7 @@ constexpr wchar_t kFolder[] = L"C:\\Program Files\\Lumenkast\\";
 constexpr wchar_t kCaption[] = L"Lumenkast 64 deinstallieren";
 constexpr wchar_t kQuestion[] =
     L"M\u00F6chten Sie Lumenkast 64 und alle seine Komponenten entfernen?";
-constexpr wchar_t kPurgeText[] = L"Auch die &Einstellungen entfernen";
+constexpr wchar_t kPurgeText[] = L"Auch die Einstellungen entfernen";
 constexpr wchar_t kRemoved[] = L"Lumenkast 64 wurde erfolgreich von Ihrem Computer entfernt.";
 
 // Pictures the window into <build>\screenshots\<name>.bmp, for the documentation.
