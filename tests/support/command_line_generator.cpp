@@ -1,6 +1,7 @@
 #include "support/command_line_generator.h"
 
 #include <iterator>
+#include <utility>
 
 namespace lktest {
 
@@ -48,8 +49,19 @@ RuleValue OptionValueByRule(const std::wstring& commandLine, const std::wstring&
   return value;
 }
 
-CommandLineGenerator::CommandLineGenerator(uint32_t seed, std::wstring folderBase)
-    : random_(seed), folderBase_(std::move(folderBase)) {}
+std::wstring UnquotedByRule(std::wstring value) {
+  auto trimBlanks = [&value] {
+    while (!value.empty() && value.back() == L' ') value.pop_back();
+  };
+  trimBlanks();
+  if (!value.empty() && value.back() == L'"') value.pop_back();
+  if (!value.empty() && value.front() == L'"') value.erase(0, 1);
+  trimBlanks();
+  return value;
+}
+
+CommandLineGenerator::CommandLineGenerator(uint32_t seed, std::vector<std::wstring> folderBases)
+    : random_(seed), folderBases_(std::move(folderBases)) {}
 
 std::wstring CommandLineGenerator::Next(size_t maxLength) {
   std::wstring line;
@@ -75,8 +87,8 @@ std::wstring CommandLineGenerator::Number() { return kNumbers[Below(std::size(kN
 
 std::wstring CommandLineGenerator::Path() {
   if (Below(10) == 0) return L"";
-  std::wstring path = folderBase_.empty() ? kFolderBases[Below(std::size(kFolderBases))]
-                                          : folderBase_;
+  std::wstring path = folderBases_.empty() ? kFolderBases[Below(std::size(kFolderBases))]
+                                           : folderBases_[Below(folderBases_.size())];
   const size_t parts = Below(5);
   for (size_t i = 0; i < parts; ++i) {
     path += kNameParts[Below(std::size(kNameParts))];

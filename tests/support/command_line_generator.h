@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace lktest {
 
@@ -18,10 +19,15 @@ struct RuleValue {
 };
 RuleValue OptionValueByRule(const std::wstring& commandLine, const std::wstring& name);
 
+// A path value as the rule leaves it: trailing blanks, one closing quote, one opening quote
+// and trailing blanks again removed.
+std::wstring UnquotedByRule(std::wstring value);
+
 class CommandLineGenerator {
  public:
-  // Path values begin with one of a few folder bases, or with folderBase when it is given.
-  CommandLineGenerator(uint32_t seed, std::wstring folderBase = L"");
+  // Path values begin with one of a few folder bases (absolute, relative, quoted, with
+  // variables), or with one of folderBases when they are given.
+  explicit CommandLineGenerator(uint32_t seed, std::vector<std::wstring> folderBases = {});
 
   // The switches of one command line (without the program's path), at most maxLength
   // characters long.
@@ -35,7 +41,7 @@ class CommandLineGenerator {
   size_t Below(size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(random_); }
 
   std::mt19937 random_;
-  std::wstring folderBase_;
+  std::vector<std::wstring> folderBases_;
 };
 
 }  // namespace lktest

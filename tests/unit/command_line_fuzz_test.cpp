@@ -23,19 +23,6 @@ constexpr wchar_t kSettingsBefore[] = L"%VORHER%";
 constexpr int kFlagBefore = 7;
 constexpr int kSelectionBefore = 5;
 
-// A quoted value as the rule leaves it: trailing blanks, one closing quote, one opening
-// quote and trailing blanks again removed.
-std::wstring WithoutQuotes(std::wstring value) {
-  auto trimBlanks = [&value] {
-    while (!value.empty() && value.back() == L' ') value.pop_back();
-  };
-  trimBlanks();
-  if (!value.empty() && value.back() == L'"') value.pop_back();
-  if (!value.empty() && value.front() == L'"') value.erase(0, 1);
-  trimBlanks();
-  return value;
-}
-
 // A numeric value as the rule reads it: leading white space, an optional sign, decimal
 // digits. Only whether it is 0, 1, 2 or something else matters here.
 enum class Number { kZero, kOne, kTwo, kOther };
@@ -85,7 +72,7 @@ void ExpectPath(const std::wstring& line, const wchar_t* name, const wchar_t* fi
                 const wchar_t* before) {
   const RuleValue rule = OptionValueByRule(line, name);
   const std::wstring expected =
-      !rule.found ? before : rule.text.empty() ? L"" : WithoutQuotes(rule.text);
+      !rule.found ? before : rule.text.empty() ? L"" : UnquotedByRule(rule.text);
   EXPECT_EQ(Narrow(expected), Narrow(field)) << Narrow(name);
 }
 
