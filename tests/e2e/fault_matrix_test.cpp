@@ -49,7 +49,7 @@ Outcome TargetOnReadOnlyDrive(const std::wstring& folder) { return FolderNotCrea
 Outcome NoTemporaryFolder(const std::wstring& folder) { return UnpackingFailed(folder); }
 Outcome DamagedPayload(const std::wstring& folder) { return UnpackingFailed(folder); }
 Outcome HostileName(EntryNameOutcome name, const std::wstring& folder) {
-  return name == EntryNameOutcome::kRefused ? UnpackingFailed(folder) : Installed();
+  return name == EntryNameOutcome::kWritten ? Installed() : UnpackingFailed(folder);
 }
 
 bool StartsWith(const std::wstring& text, const std::wstring& prefix) {

@@ -7,7 +7,8 @@
 namespace lktest {
 
 enum class EntryNameOutcome {
-  kRefused,  // left out: nothing is written for it, and the unpacking reports -1
+  kRefused,  // the name check refuses it: nothing is written for it, the unpacking reports -1
+  kNotOpened,  // Windows does not open it: passed over as well, the unpacking reports -1
   kWritten,  // the unpacking goes on as for any name and reports 0; nothing lands outside
              // the target folder
 };
@@ -37,11 +38,11 @@ constexpr HostileEntryName kHostileEntryNames[] = {
     {"../evil/", EntryNameOutcome::kRefused},
     {"C:/evil/", EntryNameOutcome::kRefused},
     // Device names and names Windows trims (a trailing dot or blank). Under Wine a printer
-    // port without a printer does not open, so its entry is passed over like a refused one.
+    // port without a printer does not open.
     {"NUL", EntryNameOutcome::kWritten},
     {"nul.txt", EntryNameOutcome::kWritten},
     {"Plugins/aux.dll", EntryNameOutcome::kWritten},
-    {"LPT1", EntryNameOutcome::kRefused},
+    {"LPT1", EntryNameOutcome::kNotOpened},
     {"trailing.", EntryNameOutcome::kWritten},
     {"trailing ", EntryNameOutcome::kWritten},
     {"dotted./x.txt", EntryNameOutcome::kWritten},
