@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "framework/registry.h"
+#include "framework/scoped_handles.h"
 #include "support/test_support.h"
 
 namespace lktest {
@@ -19,6 +19,7 @@ struct FindTraits {
   static void Close(HANDLE h) { FindClose(h); }
 };
 using ScopedFind = lk::ScopedHandle<HANDLE, FindTraits>;
+using ScopedKey = lk::ScopedHandle<HKEY, lk::KeyTraits>;
 
 // The values of an open key.
 SnapshotValues ReadValues(HKEY key) {
@@ -73,7 +74,7 @@ bool IsLink(const SnapshotValues& values) {
 
 void AddKeyTree(HKEY parent, const std::wstring& subkey, const std::wstring& fullName, int depth,
                 PrefixSnapshot* snapshot) {
-  lk::RegistryKey key;
+  ScopedKey key;
   if (RegOpenKeyExW(parent, subkey.empty() ? nullptr : subkey.c_str(), REG_OPTION_OPEN_LINK,
                     KEY_READ, key.Receive()) != ERROR_SUCCESS) {
     return;

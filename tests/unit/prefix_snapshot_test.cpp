@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/registry.h"
+#include "framework/scoped_handles.h"
 #include "support/test_support.h"
 
 namespace lktest {
@@ -27,10 +27,14 @@ std::vector<std::string> LinesUnder(const SnapshotDifference& difference,
   return lines;
 }
 
+using ScopedKey = lk::ScopedHandle<HKEY, lk::KeyTraits>;
+
 void SetString(HKEY root, const std::wstring& key, const wchar_t* name, const wchar_t* data) {
-  lk::RegistryKey k;
-  ASSERT_EQ(ERROR_SUCCESS, k.Create(root, key.c_str()));
-  ASSERT_EQ(ERROR_SUCCESS, k.SetString(name, data));
+  ScopedKey k;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyW(root, key.c_str(), k.Receive()));
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegSetValueExW(k.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                           static_cast<DWORD>((wcslen(data) + 1) * sizeof(wchar_t))));
 }
 
 TEST(PrefixSnapshot, ReportsAddedRemovedAndChangedKeysValuesAndFiles) {
@@ -52,8 +56,9 @@ TEST(PrefixSnapshot, ReportsAddedRemovedAndChangedKeysValuesAndFiles) {
   SetString(HKEY_CURRENT_USER, key + L"\\Kept", L"Added", L"y");
   SetString(HKEY_CURRENT_USER, key + L"\\KEPT\\New", nullptr, L"z");
   {
-    lk::RegistryKey kept;
-    ASSERT_EQ(ERROR_SUCCESS, kept.Open(HKEY_CURRENT_USER, (key + L"\\Kept").c_str(), KEY_ALL_ACCESS));
+    ScopedKey kept;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, (key + L"\\Kept").c_str(), 0,
+                                           KEY_ALL_ACCESS, kept.Receive()));
     RegDeleteValueW(kept.Get(), L"Removed");
   }
   RegDeleteTreeW(HKEY_CURRENT_USER, (key + L"\\Gone").c_str());
