@@ -14,6 +14,7 @@
 #include "framework/path.h"
 #include "integration/app_registration.h"
 #include "integration/format_catalogue.h"
+#include "integration/registration_failures.h"
 #include "payload/payload_extraction.h"
 #include "res/resource.h"
 
@@ -29,6 +30,18 @@ void ReportFailure(int unattended, const std::wstring& text, const std::wstring&
   MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_ICONERROR);
 }
 
+// Keys or shortcuts that could not be written: a warning in the wizard, the log entry
+// (string 12 and the first that failed) when unattended.
+void ReportIncompleteRegistration(int unattended, const RegistrationFailures& failures) {
+  const std::wstring text = LoadResString(IDS_REGISTRATION_INCOMPLETE) + L": " + failures.First();
+  if (unattended) {
+    AppendInstallLog(text.c_str());
+    return;
+  }
+  std::wstring caption = LoadResString(IDS_CAPTION);
+  MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_ICONEXCLAMATION);
+}
+
 bool ConfirmAssociations() {
   std::wstring caption = LoadResString(IDS_CAPTION);
   std::wstring text = LoadResString(IDS_CONFIRM_ASSOCIATIONS);
@@ -41,15 +54,16 @@ bool ConfirmAssociations() {
 int RunInstallation(InstallOptions& options) {
   wchar_t working[MAX_PATH] = {};
   wcsncpy(working, options.targetFolder, MAX_PATH - 1);
-  if (working[0] == L'\0') {
+  // A relative folder would put the files under whatever the current directory is.
+  if (working[0] == L'\0' || !IsAbsoluteDriveFolder(working)) {
     std::wstring text = LoadResString(IDS_INVALID_FOLDER);
     ReportFailure(options.unattended, text, text + L": " + working);
-    return 0;
+    return kInstallationFailed;
   }
   if (!CreateFolderTree(working)) {
     std::wstring text = LoadResString(IDS_CANNOT_CREATE_FOLDER);
     ReportFailure(options.unattended, text, text + L": " + working);
-    return 0;
+    return kInstallationFailed;
   }
 
   wchar_t plugins[MAX_PATH] = {};
@@ -63,22 +77,30 @@ int RunInstallation(InstallOptions& options) {
   if (ExtractPayload(working, keepIconLibrary) != 0) {
     std::wstring text = LoadResString(IDS_INSTALL_FAILED);
     ReportFailure(options.unattended, text, working + (L": " + text));
-    return 0;
+    return kInstallationFailed;
   }
 
+  // From here on the folder is the one the files went to: CreateFolderTree has trimmed the
+  // blanks around each of its components.
   wchar_t settingsFile[MAX_PATH] = {};
-  PrepareSettingsFile(options.targetFolder, options.settingsFolder, settingsFile);
+  PrepareSettingsFile(working, options.settingsFolder, settingsFile);
 
   if (options.associateFormats && !options.unattended && !ConfirmAssociations()) {
     SelectNoFormats(options.formatSelection);
     options.associateFormats = 0;
   }
-  RegisterApplication(options.associateFormats, options.targetFolder, options.startMenuGroup,
+  RegistrationFailures failures;
+  RegisterApplication(options.associateFormats, working, options.startMenuGroup,
                       options.desktopShortcut, options.thumbnailsShortcut, options.allUsers,
-                      options.formatSelection);
+                      options.formatSelection, &failures);
 
   if (FILE* file = _wfopen(settingsFile, L"rb")) ConvertSettingsToUnicode(settingsFile, file);
-  return 1;
+  wcscpy(options.targetFolder, working);
+  if (failures.Any()) {
+    ReportIncompleteRegistration(options.unattended, failures);
+    return kInstalledIncomplete;
+  }
+  return kInstalled;
 }
 
 int RunInstallation(const wchar_t* targetFolder, int startMenuGroup, int desktopShortcut,
