@@ -42,6 +42,14 @@ void ReportIncompleteRegistration(int unattended, const RegistrationFailures& fa
   MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_ICONEXCLAMATION);
 }
 
+// Empty, or a relative folder, which would put the files under whatever the current
+// directory is. Blanks alone are left to the folder creation, which cannot make a folder
+// of them.
+bool IsInvalidTargetFolder(const wchar_t* folder) {
+  if (folder[0] == L'\0') return true;
+  return folder[wcsspn(folder, L" ")] != L'\0' && !IsAbsoluteDriveFolder(folder);
+}
+
 bool ConfirmAssociations() {
   std::wstring caption = LoadResString(IDS_CAPTION);
   std::wstring text = LoadResString(IDS_CONFIRM_ASSOCIATIONS);
@@ -54,8 +62,7 @@ bool ConfirmAssociations() {
 int RunInstallation(InstallOptions& options) {
   wchar_t working[MAX_PATH] = {};
   wcsncpy(working, options.targetFolder, MAX_PATH - 1);
-  // A relative folder would put the files under whatever the current directory is.
-  if (working[0] == L'\0' || !IsAbsoluteDriveFolder(working)) {
+  if (IsInvalidTargetFolder(working)) {
     std::wstring text = LoadResString(IDS_INVALID_FOLDER);
     ReportFailure(options.unattended, text, text + L": " + working);
     return kInstallationFailed;

@@ -2,6 +2,7 @@
 #include "payload/entry_names.h"
 #include "payload/file_times.h"
 #include "payload/folder_paths.h"
+#include "payload/reparse_points.h"
 
 #include <gtest/gtest.h>
 
@@ -372,16 +373,20 @@ TEST_F(PayloadExtraction, DamagedEntryEndsTheWalk) {
   }
 }
 
-// Stored names that would lead outside the target folder, or name a drive or a stream.
+// Stored names that would lead outside the target folder, name a drive or a stream, name
+// a device, or lose a trailing dot or blank on the way to the file system.
 constexpr const char* kHostileNames[] = {
     "..\\x", "../x", "a/../../x", "a\\..\\..\\x", "C:\\x", "C:/x", "C:x", "\\x", "/x",
     "\\\\server\\share\\x", "//server/share/x", "\\\\?\\C:\\x", ".. /x", "a/.../x",
     "x.txt:stream", "../evil/", "C:/evil/",
+    "CON", "con.txt", "Sub/NUL", "aux.tar.gz/x", "PRN/", "COM1", "lpt9.log", "Com1 .txt",
+    "conin$", "CONOUT$.txt", "x.", "x ", "dir./x", "dir /x", "Sub/.", "Sub/x./",
 };
 
 TEST(IsSafeEntryName, AcceptsRelativeNamesAndRejectsEscapes) {
   for (const char* name : {"a.txt", "Plugins/Icons.dll", "Sub/", "Win\\style\\w.txt", "a..b/c",
-                           "..x", "x..", ".hidden", "./a.txt"}) {
+                           "..x", ".hidden", "CONSOLE.txt", "COM10", "COM0", "LPT", "nullable/x",
+                           "auxiliary.dll", "a.b.c", " lead", "Sub/con1.txt"}) {
     EXPECT_TRUE(IsSafeEntryName(name)) << name;
   }
   for (const char* name : kHostileNames) EXPECT_FALSE(IsSafeEntryName(name)) << name;
@@ -411,6 +416,46 @@ TEST_F(PayloadExtraction, HostileNamesAreLeftOutAndReported) {
     lktest::RemoveTree(target_);
     CreateDirectoryW(target_.c_str(), nullptr);
   }
+}
+
+TEST(LeadsThroughReparsePoint, FindsALinkAnywhereAlongThePath) {
+  lktest::TempFolder root, outside;
+  ASSERT_TRUE(CreateDirectoryW((root / L"real").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW((root / L"real\\inner").c_str(), nullptr));
+  ASSERT_TRUE(lktest::MakeSymbolicLink(outside.Path(), root / L"real\\link"));
+  lktest::CurrentDirectoryGuard guard;
+  ASSERT_TRUE(SetCurrentDirectoryW(root.Path().c_str()));
+  const struct {
+    const wchar_t* path;
+    bool throughLink;
+  } cases[] = {
+      {L"real/inner/x.txt", false}, {L"real/link", true},       {L"real/link/", true},
+      {L"real/link/x.txt", true},   {L"real\\link\\x\\y", true}, {L"real/missing/x", false},
+      {L"x.txt", false},            {L"real/inner/", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.throughLink, LeadsThroughReparsePoint(c.path)) << lktest::Narrow(c.path);
+  }
+}
+
+// A folder of the target that links elsewhere: its entries are left out, the others written.
+TEST_F(PayloadExtraction, EntriesThroughALinkInTheTargetAreLeftOut) {
+  lktest::TempFolder outside;
+  ASSERT_TRUE(lktest::MakeSymbolicLink(outside.Path(), target_ + L"Plugins"));
+  TestZipWriter zip;
+  zip.File("a.txt", "a")
+      .Folder("Plugins/")
+      .File("Plugins/Icons.dll", "icons")
+      .Folder("Plugins/Sub/")
+      .File("Plugins/Sub/x.txt", "x")
+      .File("b.txt", "b");
+
+  EXPECT_EQ(Extract(zip), -1);
+  SetCurrentDirectoryW(scratch_.Path().c_str());
+
+  EXPECT_TRUE(lktest::ListFolder(outside.Path()).empty());
+  EXPECT_EQ(ReadFileBytes(target_ + L"a.txt"), "a");
+  EXPECT_EQ(ReadFileBytes(target_ + L"b.txt"), "b");
 }
 
 TEST_F(PayloadExtraction, ArchiveThatDoesNotOpenChangesNothing) {
