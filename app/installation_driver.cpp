@@ -31,11 +31,17 @@ void ReportFailure(int unattended, const std::wstring& text, const std::wstring&
 }
 
 // Keys or shortcuts that could not be written: a warning in the wizard, the log entry
-// (string 12 and the first that failed) when unattended.
-void ReportIncompleteRegistration(int unattended, const RegistrationFailures& failures) {
+// (string 12 and the first that failed) when unattended. The unpacking has made the target
+// the current directory; the log belongs in the one the setup was started in.
+void ReportIncompleteRegistration(int unattended, const RegistrationFailures& failures,
+                                  const wchar_t* startDirectory) {
   const std::wstring text = LoadResString(IDS_REGISTRATION_INCOMPLETE) + L": " + failures.First();
   if (unattended) {
+    wchar_t target[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, target);
+    SetCurrentDirectoryW(startDirectory);
     AppendInstallLog(text.c_str());
+    SetCurrentDirectoryW(target);
     return;
   }
   std::wstring caption = LoadResString(IDS_CAPTION);
@@ -60,6 +66,8 @@ bool ConfirmAssociations() {
 }  // namespace
 
 int RunInstallation(InstallOptions& options) {
+  wchar_t startDirectory[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, startDirectory);
   wchar_t working[MAX_PATH] = {};
   wcsncpy(working, options.targetFolder, MAX_PATH - 1);
   if (IsInvalidTargetFolder(working)) {
@@ -104,7 +112,7 @@ int RunInstallation(InstallOptions& options) {
   if (FILE* file = _wfopen(settingsFile, L"rb")) ConvertSettingsToUnicode(settingsFile, file);
   wcscpy(options.targetFolder, working);
   if (failures.Any()) {
-    ReportIncompleteRegistration(options.unattended, failures);
+    ReportIncompleteRegistration(options.unattended, failures, startDirectory);
     return kInstalledIncomplete;
   }
   return kInstalled;

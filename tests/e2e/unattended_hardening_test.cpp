@@ -99,12 +99,13 @@ TEST_F(UnattendedHardening, ShortcutThatCannotBeSavedEndsWithExitCodeThree) {
 TEST_F(UnattendedHardening, NothingIsWrittenThroughALinkInTheTarget) {
   ASSERT_TRUE(CreateDirectoryW(L"C:\\Tools", nullptr));
   ASSERT_TRUE(CreateDirectoryW(kTarget, nullptr));
-  ASSERT_TRUE(CreateDirectoryW(L"C:\\Tools\\Elsewhere", nullptr));
-  ASSERT_TRUE(MakeSymbolicLink(L"C:\\Tools\\Elsewhere", std::wstring(kTarget) + L"Plugins"));
+  TempFolder elsewhere;
+  const ScopedSymbolicLink link(elsewhere.Path(), std::wstring(kTarget) + L"Plugins");
+  ASSERT_TRUE(link.Made());
 
   EXPECT_EQ(1, RunSetup(L"/silent /folder=C:\\Tools\\Lumenkast"));
 
-  EXPECT_TRUE(ListFolder(L"C:\\Tools\\Elsewhere\\").empty());
+  EXPECT_TRUE(ListFolder(elsewhere.Path()).empty());
   EXPECT_TRUE(FileExists(std::wstring(kTarget) + L"lk_main64.exe"));
   EXPECT_TRUE(FileExists(std::wstring(kTarget) + L"Languages\\Deutsch.dll"));
   ExpectLogEntry(std::wstring(kTarget) + L": " + kInstallFailed);

@@ -195,10 +195,12 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
 
 
 void RemoveSymbolicLink(const std::wstring& link) {
-  const std::string unixLink = UnixPath(link);
+  std::wstring linkPath = link;
+  while (!linkPath.empty() && linkPath.back() == L'\\') linkPath.pop_back();
+  const std::string unixLink = UnixPath(linkPath);
   if (unixLink.empty()) return;
   RunHostCommand(L"Z:\\bin\\rm -f \"" + Widen(unixLink) + L"\"",
-                 [&link] { return !PathExists(link); });
+                 [&linkPath] { return !PathExists(linkPath); });
 }
 
 bool MakeSymbolicLink(const std::wstring& target, const std::wstring& link) {

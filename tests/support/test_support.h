@@ -84,6 +84,25 @@ void RemoveTree(const std::wstring& path);
 // when link exists afterwards.
 bool MakeSymbolicLink(const std::wstring& target, const std::wstring& link);
 void RemoveSymbolicLink(const std::wstring& link);
+
+// A symbolic link for the lifetime of the object. Declared after the owner of its target,
+// it goes first: Wine does not show a link whose target is gone, so it could not be
+// removed any more.
+class ScopedSymbolicLink {
+ public:
+  ScopedSymbolicLink(const std::wstring& target, const std::wstring& link)
+      : link_(link), made_(MakeSymbolicLink(target, link)) {}
+  ~ScopedSymbolicLink() {
+    if (made_) RemoveSymbolicLink(link_);
+  }
+  ScopedSymbolicLink(const ScopedSymbolicLink&) = delete;
+  ScopedSymbolicLink& operator=(const ScopedSymbolicLink&) = delete;
+  bool Made() const { return made_; }
+
+ private:
+  std::wstring link_;
+  bool made_;
+};
 // Names of the files and folders directly in folder (ending in a backslash), sorted.
 std::vector<std::wstring> ListFolder(const std::wstring& folder);
 bool FileExists(const std::wstring& path);

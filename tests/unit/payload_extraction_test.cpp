@@ -422,7 +422,8 @@ TEST(LeadsThroughReparsePoint, FindsALinkAnywhereAlongThePath) {
   lktest::TempFolder root, outside;
   ASSERT_TRUE(CreateDirectoryW((root / L"real").c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryW((root / L"real\\inner").c_str(), nullptr));
-  ASSERT_TRUE(lktest::MakeSymbolicLink(outside.Path(), root / L"real\\link"));
+  const lktest::ScopedSymbolicLink link(outside.Path(), root / L"real\\link");
+  ASSERT_TRUE(link.Made());
   lktest::CurrentDirectoryGuard guard;
   ASSERT_TRUE(SetCurrentDirectoryW(root.Path().c_str()));
   const struct {
@@ -441,7 +442,8 @@ TEST(LeadsThroughReparsePoint, FindsALinkAnywhereAlongThePath) {
 // A folder of the target that links elsewhere: its entries are left out, the others written.
 TEST_F(PayloadExtraction, EntriesThroughALinkInTheTargetAreLeftOut) {
   lktest::TempFolder outside;
-  ASSERT_TRUE(lktest::MakeSymbolicLink(outside.Path(), target_ + L"Plugins"));
+  const lktest::ScopedSymbolicLink link(outside.Path(), target_ + L"Plugins");
+  ASSERT_TRUE(link.Made());
   TestZipWriter zip;
   zip.File("a.txt", "a")
       .Folder("Plugins/")

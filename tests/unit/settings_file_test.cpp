@@ -338,7 +338,8 @@ TEST(ConvertSettingsToUnicode, CopyGoesToANewFileNeverToAPlantedOne) {
   const std::wstring victim = elsewhere / L"victim.txt";
   ASSERT_TRUE(lktest::WriteFileBytes(victim, "victim"));
   const std::wstring planted = file.temp / L"lk_main64.ini_temp";
-  ASSERT_TRUE(lktest::MakeSymbolicLink(victim, planted));
+  const lktest::ScopedSymbolicLink link(victim, planted);
+  ASSERT_TRUE(link.Made());
 
   EXPECT_TRUE(file.Convert());
 
