@@ -131,7 +131,8 @@ void WriteUninstallEntry(const RegistrationPaths& paths, RegistrationFailures* f
 
 void WriteProgramKey(const RegistrationPaths& paths, RegistrationFailures* failures) {
   lk::RegistryKey key;
-  NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, kProgramKey, key.Create(HKEY_LOCAL_MACHINE, kProgramKey));
+  NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, kProgramKey,
+               key.Create(HKEY_LOCAL_MACHINE, kProgramKey));
   key.Reset();
   SetNotedDefaultValue(failures, HKEY_LOCAL_MACHINE,
                        std::wstring(kProgramKey) + kOpenCommandSubkey, paths.programCommand);
