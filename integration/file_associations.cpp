@@ -12,7 +12,6 @@
 namespace {
 
 using lk::ProgrammaticIdentifier;
-using lk::SetDefaultValue;
 
 // Longest extension default that is saved before the viewer replaces it.
 constexpr size_t kDefaultCapacity = 1024;
@@ -27,18 +26,21 @@ std::wstring IdentifierDescription(const wchar_t* typeKey) {
 }
 
 // The capability value of the type key; skipped when the list cannot be opened.
-LONG AddCapability(const wchar_t* typeKey, const std::wstring& identifier) {
+LONG AddCapability(const wchar_t* typeKey, const std::wstring& identifier,
+                   RegistrationFailures* failures) {
   lk::RegistryKey key;
   LONG status = key.Open(HKEY_LOCAL_MACHINE, lk::kFileAssociationsKey, KEY_SET_VALUE);
-  if (status != ERROR_SUCCESS) return status;
-  return key.SetString((std::wstring(L".") + typeKey).c_str(), identifier.c_str());
+  if (status == ERROR_SUCCESS) {
+    status = key.SetString((std::wstring(L".") + typeKey).c_str(), identifier.c_str());
+  }
+  return NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, lk::kFileAssociationsKey, status);
 }
 
 // Before the viewer takes over an extension whose default names another program's type,
 // that default is kept in the value Lumenkast_Backup of the same key, so that the
 // uninstaller can give it back. A default naming one of the viewer's own types (an earlier
 // installation's) is never saved over the one kept before.
-void SaveReplacedDefault(const std::wstring& extensionKey) {
+void SaveReplacedDefault(const std::wstring& extensionKey, RegistrationFailures* failures) {
   wchar_t current[kDefaultCapacity] = {};
   if (!lk::ReadRegistryString(HKEY_LOCAL_MACHINE, extensionKey.c_str(), nullptr, current,
                               kDefaultCapacity) ||
@@ -48,18 +50,20 @@ void SaveReplacedDefault(const std::wstring& extensionKey) {
   const std::wstring ownPrefix = ProgrammaticIdentifier(L"");
   if (_wcsnicmp(current, ownPrefix.c_str(), ownPrefix.size()) == 0) return;
   lk::RegistryKey key;
-  if (key.Open(HKEY_LOCAL_MACHINE, extensionKey.c_str(), KEY_SET_VALUE) != ERROR_SUCCESS) return;
-  key.SetString(lk::kBackupValue, current);
+  LONG status = key.Open(HKEY_LOCAL_MACHINE, extensionKey.c_str(), KEY_SET_VALUE);
+  if (status == ERROR_SUCCESS) status = key.SetString(lk::kBackupValue, current);
+  NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, extensionKey, status);
 }
 
 // The current user's explorer choice of extension, deleted and written anew.
-LONG SetExplorerChoice(const wchar_t* extension, const std::wstring& identifier) {
+LONG SetExplorerChoice(const wchar_t* extension, const std::wstring& identifier,
+                       RegistrationFailures* failures) {
   const std::wstring path = lk::ExplorerChoiceKey(extension);
   RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
   lk::RegistryKey key;
   LONG status = key.Create(HKEY_CURRENT_USER, path.c_str());
-  if (status != ERROR_SUCCESS) return status;
-  return key.SetString(lk::kProgidValue, identifier.c_str());
+  if (status == ERROR_SUCCESS) status = key.SetString(lk::kProgidValue, identifier.c_str());
+  return NoteKeyWrite(failures, HKEY_CURRENT_USER, path, status);
 }
 
 // The icon a row's identifiers show.
@@ -80,44 +84,49 @@ std::wstring IconString(FormatIcon icon, const std::wstring& viewerPath) {
 }  // namespace
 
 LONG AssociateExtension(const wchar_t* extension, const wchar_t* typeKey,
-                        const wchar_t* openCommand, const wchar_t* iconString, int32_t chosen) {
+                        const wchar_t* openCommand, const wchar_t* iconString, int32_t chosen,
+                        RegistrationFailures* failures) {
   const std::wstring identifier = ProgrammaticIdentifier(typeKey);
   const std::wstring identifierKey = lk::IdentifierKeyOf(typeKey);
   if (chosen) {
     const std::wstring extensionKey = lk::ExtensionKey(extension);
-    SaveReplacedDefault(extensionKey);
-    SetDefaultValue(HKEY_LOCAL_MACHINE, extensionKey, identifier);
+    SaveReplacedDefault(extensionKey, failures);
+    SetNotedDefaultValue(failures, HKEY_LOCAL_MACHINE, extensionKey, identifier);
   }
-  SetDefaultValue(HKEY_LOCAL_MACHINE, identifierKey, IdentifierDescription(typeKey));
-  SetDefaultValue(HKEY_LOCAL_MACHINE, identifierKey + lk::kOpenCommandSubkey, openCommand);
-  SetDefaultValue(HKEY_LOCAL_MACHINE, identifierKey + lk::kDefaultIconSubkey, iconString);
-  const LONG status = AddCapability(typeKey, identifier);
+  SetNotedDefaultValue(failures, HKEY_LOCAL_MACHINE, identifierKey,
+                       IdentifierDescription(typeKey));
+  SetNotedDefaultValue(failures, HKEY_LOCAL_MACHINE, identifierKey + lk::kOpenCommandSubkey,
+                       openCommand);
+  SetNotedDefaultValue(failures, HKEY_LOCAL_MACHINE, identifierKey + lk::kDefaultIconSubkey,
+                       iconString);
+  const LONG status = AddCapability(typeKey, identifier, failures);
   if (!chosen) return status;
-  return SetExplorerChoice(extension, identifier);
+  return SetExplorerChoice(extension, identifier, failures);
 }
 
 void AssociateCatalogue(const wchar_t* viewerPath, const wchar_t* openCommand,
-                        const int32_t* selection) {
+                        const int32_t* selection, RegistrationFailures* failures) {
   for (const FormatEntry& format : FormatCatalogue) {
     const std::wstring icon = IconString(format.icon, viewerPath);
     for (int i = 0; i < format.extensionCount; ++i) {
       const FormatExtension& extension = format.extensions[i];
       AssociateExtension(extension.extension, extension.typeKey, openCommand, icon.c_str(),
-                         selection[format.row]);
+                         selection[format.row], failures);
     }
   }
 }
 
-void RefreshShellAssociations() {
-  if (IsOsVersionAtLeast(6, 2)) SuppressAppXOpenWith();
+void RefreshShellAssociations(RegistrationFailures* failures) {
+  if (IsOsVersionAtLeast(6, 2)) SuppressAppXOpenWith(failures);
   SystemParametersInfoW(SPI_SETICONS, 0, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
   SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSHNOWAIT, nullptr, nullptr);
 }
 
-void SuppressAppXOpenWith() {
+void SuppressAppXOpenWith(RegistrationFailures* failures) {
   for (const wchar_t* path : lk::kAppXIdentifierKeys) {
     lk::RegistryKey key;
-    if (key.Create(HKEY_CURRENT_USER, path) != ERROR_SUCCESS) continue;
-    key.SetString(lk::kNoOpenWithValue, L"");
+    LONG status = key.Create(HKEY_CURRENT_USER, path);
+    if (status == ERROR_SUCCESS) status = key.SetString(lk::kNoOpenWithValue, L"");
+    NoteKeyWrite(failures, HKEY_CURRENT_USER, path, status);
   }
 }
