@@ -12,6 +12,9 @@ constexpr wchar_t kViewerExe[] = L"lk_main64.exe";
 constexpr wchar_t kUninstallerExe[] = L"lk_uninstall.exe";
 constexpr wchar_t kViewerWindowClass[] = L"Lumenkast";
 
+// The default-programs list of the file types the viewer can open (under HKLM).
+constexpr wchar_t kFileAssociationsKey[] = L"SOFTWARE\\Lumenkast\\Capabilities\\FileAssociations";
+
 // Kilobytes shown in the list of installed programs (a constant, not measured).
 constexpr unsigned kEstimatedSizeKb = 5120;
 

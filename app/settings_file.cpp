@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "app/target_folder.h"
+#include "framework/path.h"
 #include "framework/scoped_handles.h"
 
 namespace {
@@ -44,24 +45,8 @@ constexpr wchar_t kUnicodeHeader[] = L"; UNICODE FILE - edit with care ;-)\r\n\r
 constexpr size_t kPieceBytes = 2047;
 constexpr size_t kPieceUnits = 2048;
 
-struct CFileTraits {
-  static FILE* Invalid() { return nullptr; }
-  static bool IsValid(FILE* f) { return f != nullptr; }
-  static void Close(FILE* f) { fclose(f); }
-};
-using ScopedCFile = lk::ScopedHandle<FILE*, CFileTraits>;
-
-// folder, a backslash if it lacks one, then name; false (and path empty) when too long.
-bool JoinPath(const wchar_t* folder, const wchar_t* name, wchar_t (&path)[MAX_PATH]) {
-  size_t length = wcslen(folder);
-  const wchar_t* separator = (length == 0 || folder[length - 1] == L'\\') ? L"" : L"\\";
-  if (length + wcslen(separator) + wcslen(name) >= MAX_PATH) {
-    path[0] = L'\0';
-    return false;
-  }
-  swprintf(path, MAX_PATH, L"%ls%ls%ls", folder, separator, name);
-  return true;
-}
+using lk::JoinPath;
+using lk::ScopedCFile;
 
 bool FormProgramFolderSettingsFile(const wchar_t* targetFolder, wchar_t (&path)[MAX_PATH]) {
   wchar_t folder[MAX_PATH] = {};

@@ -5,7 +5,9 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "app/product_info.h"
 #include "app/string_table.h"
+#include "framework/registry.h"
 #include "framework/scoped_handles.h"
 #include "res/resource.h"
 
@@ -14,27 +16,13 @@ namespace {
 constexpr wchar_t kFallbackFolder[] = L"C:\\Lumenkast\\";
 constexpr wchar_t kProgramFilesKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion";
 constexpr wchar_t kOpenCommandKey[] = L"SOFTWARE\\Classes\\Lumenkast\\shell\\open\\command";
-constexpr wchar_t kProductFolder[] = L"Lumenkast";
-constexpr wchar_t kViewerExe[] = L"lk_main64.exe";
 
-void AppendBackslashIfMissing(wchar_t* path, size_t max_length) {
+void AppendBackslashIfMissing(wchar_t* path, size_t maxLength) {
   size_t length = wcslen(path);
-  if (length <= max_length && (length == 0 || path[length - 1] != L'\\')) {
+  if (length <= maxLength && (length == 0 || path[length - 1] != L'\\')) {
     path[length] = L'\\';
     path[length + 1] = L'\0';
   }
-}
-
-// Reads a string value of HKLM\key into a MAX_PATH buffer (size given in bytes).
-bool ReadMachineString(const wchar_t* key_path, const wchar_t* name, wchar_t (&value)[MAX_PATH]) {
-  lk::RegistryKey key;
-  if (key.Open(HKEY_LOCAL_MACHINE, key_path, KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
-  DWORD bytes = sizeof(value) - sizeof(wchar_t);
-  DWORD type = 0;
-  LONG status = RegQueryValueExW(key.Get(), name, nullptr, &type,
-                                 reinterpret_cast<BYTE*>(value), &bytes);
-  value[bytes / sizeof(wchar_t)] = L'\0';
-  return status == ERROR_SUCCESS;
 }
 
 bool EnterAndRestore(const wchar_t* path) {
@@ -60,29 +48,34 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM, LPARAM data) {
 
 void GetDefaultInstallFolder(wchar_t (&folder)[MAX_PATH]) {
   wcscpy(folder, kFallbackFolder);
-  wchar_t program_files[MAX_PATH] = {};
-  if (!ReadMachineString(kProgramFilesKey, L"ProgramFilesDir", program_files)) return;
-  AppendBackslashIfMissing(program_files, MAX_PATH - 2);
-  if (wcslen(program_files) + wcslen(kProductFolder) >= MAX_PATH) return;
-  wcscat(program_files, kProductFolder);
-  wcscpy(folder, program_files);
+  wchar_t programFiles[MAX_PATH] = {};
+  if (!lk::ReadRegistryString(HKEY_LOCAL_MACHINE, kProgramFilesKey, L"ProgramFilesDir",
+                              programFiles, MAX_PATH)) {
+    return;
+  }
+  AppendBackslashIfMissing(programFiles, MAX_PATH - 2);
+  if (wcslen(programFiles) + wcslen(lk::kProductName) >= MAX_PATH) return;
+  wcscat(programFiles, lk::kProductName);
+  wcscpy(folder, programFiles);
 }
 
 bool GetPreviousInstallFolder(wchar_t (&folder)[MAX_PATH]) {
   folder[0] = L'\0';
   wchar_t command[MAX_PATH] = {};
-  if (!ReadMachineString(kOpenCommandKey, nullptr, command)) return false;
-  if (command[0] == L'\0' || !wcsstr(command, kViewerExe)) return false;
+  if (!lk::ReadRegistryString(HKEY_LOCAL_MACHINE, kOpenCommandKey, nullptr, command, MAX_PATH)) {
+    return false;
+  }
+  if (command[0] == L'\0' || !wcsstr(command, lk::kViewerExe)) return false;
 
   // The command starts with a quote: take the path up to the closing one.
-  wchar_t exe_path[MAX_PATH] = {};
+  wchar_t exePath[MAX_PATH] = {};
   const wchar_t* start = command + 1;
   const wchar_t* end = wcschr(start, L'"');
   size_t length = end ? static_cast<size_t>(end - start) : wcslen(start);
-  wcsncpy(exe_path, start, length);
+  wcsncpy(exePath, start, length);
 
   wchar_t drive[_MAX_DRIVE] = {}, directory[_MAX_DIR] = {};
-  _wsplitpath(exe_path, drive, directory, nullptr, nullptr);
+  _wsplitpath(exePath, drive, directory, nullptr, nullptr);
   _snwprintf(folder, MAX_PATH - 1, L"%ls%ls", drive, directory);
   folder[MAX_PATH - 1] = L'\0';
   AppendBackslashIfMissing(folder, MAX_PATH - 2);
@@ -137,10 +130,10 @@ int CreateFolderTree(wchar_t* path) {
 
 bool BrowseForTargetFolder(HWND owner, wchar_t* folder) {
   std::wstring title = LoadResString(IDS_BROWSE_TITLE);
-  wchar_t display_name[MAX_PATH] = {};
+  wchar_t displayName[MAX_PATH] = {};
   BROWSEINFOW info = {};
   info.hwndOwner = owner;
-  info.pszDisplayName = display_name;
+  info.pszDisplayName = displayName;
   info.lpszTitle = title.c_str();
   info.ulFlags = BIF_RETURNONLYFSDIRS;
   info.lpfn = BrowseCallback;
@@ -159,14 +152,14 @@ void AppendProductFolderIfMissing(wchar_t* folder) {
   AppendBackslashIfMissing(folder, MAX_PATH - 2);
   size_t length = wcslen(folder);
   // The backslash before the last one, searched from the second-to-last character.
-  long before_last = -1;
+  long beforeLast = -1;
   for (long i = static_cast<long>(length) - 2; i >= 0; --i) {
     if (folder[i] == L'\\') {
-      before_last = i;
+      beforeLast = i;
       break;
     }
   }
-  bool append = before_last > 0 ? _wcsicmp(folder + before_last, L"\\lumenkast\\") != 0
+  bool append = beforeLast > 0 ? _wcsicmp(folder + beforeLast, L"\\lumenkast\\") != 0
                                  : length == 3;
   if (append && length + wcslen(L"Lumenkast\\") < MAX_PATH) wcscat(folder, L"Lumenkast\\");
 }

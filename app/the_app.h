@@ -10,7 +10,7 @@ class TheApp : public CWinApp {
   // Hardens the library search, registers the common controls, then runs the wizard or,
   // with "/silent", the unattended installation. Always FALSE: no message loop follows.
   BOOL InitInstance() override;
-  int ExitInstance() override { return exitCode; }
+  int ExitInstance() override { return exitCode_; }
 
   // The unattended installation; returns the process exit code (0 installed,
   // 1 failed, 2 refused because the viewer runs).
@@ -22,7 +22,7 @@ class TheApp : public CWinApp {
   LOGFONTW headingFontDescription = {};
 
  private:
-  int exitCode = 0;
+  int exitCode_ = 0;
 };
 
 // Process exit codes of the unattended mode.

@@ -1,3 +1,4 @@
+// The wizard: the heading font, the five pages and the modal sheet.
 #include <cwchar>
 #include <memory>
 

@@ -4,7 +4,9 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include <string>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <utility>
 
 namespace lk {
@@ -53,24 +55,6 @@ struct KeyTraits {
   static bool IsValid(HKEY k) { return k != nullptr; }
   static void Close(HKEY k) { RegCloseKey(k); }
 };
-
-// A registry key that is closed when it goes out of scope.
-class RegistryKey : public ScopedHandle<HKEY, KeyTraits> {
- public:
-  RegistryKey() = default;
-  // RegOpenKeyExW; returns its status.
-  LONG Open(HKEY root, const wchar_t* path, REGSAM access) {
-    return RegOpenKeyExW(root, path, 0, access, Receive());
-  }
-  // RegCreateKeyW (creates or opens); returns its status.
-  LONG Create(HKEY root, const wchar_t* path) { return RegCreateKeyW(root, path, Receive()); }
-  // A REG_SZ value; the byte length counts the terminating zero.
-  LONG SetString(const wchar_t* name, const wchar_t* data) const;
-  LONG SetDword(const wchar_t* name, DWORD data) const;
-};
-
-// Sets the default value of root\path with RegSetValueW (which creates a missing key).
-LONG SetDefaultValue(HKEY root, const std::wstring& path, const std::wstring& data);
 
 struct ModuleTraits {
   static HMODULE Invalid() { return nullptr; }
@@ -140,5 +124,24 @@ struct CoTaskMemTraits {
   static void Close(void* p) { CoTaskMemFree(p); }
 };
 using ScopedCoTaskMem = ScopedHandle<void*, CoTaskMemTraits>;
+
+// A handle that is null when invalid and closed by CloseFunction, for handle types of
+// libraries (for example an archive of minizip).
+template <typename T, auto CloseFunction>
+struct NullHandleTraits {
+  static T Invalid() { return nullptr; }
+  static bool IsValid(T h) { return h != nullptr; }
+  static void Close(T h) { CloseFunction(h); }
+};
+
+// A C runtime stream that is closed with fclose.
+using ScopedCFile = ScopedHandle<FILE*, NullHandleTraits<FILE*, fclose>>;
+
+// Memory from malloc / calloc, released with free.
+struct FreeDeleter {
+  void operator()(void* p) const { free(p); }
+};
+template <typename T>
+using ScopedMalloc = std::unique_ptr<T, FreeDeleter>;
 
 }  // namespace lk

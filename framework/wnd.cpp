@@ -72,7 +72,7 @@ LRESULT CWnd::Default() {
   return DefSubclassProc(m_hWnd, current_.message, current_.wParam, current_.lParam);
 }
 
-LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+LRESULT CALLBACK CWnd::SubclassProc(HWND, UINT message, WPARAM wParam, LPARAM lParam,
                                     UINT_PTR, DWORD_PTR data) {
   CWnd* self = reinterpret_cast<CWnd*>(data);
   CurrentMessage saved = self->current_;
@@ -81,11 +81,4 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   self->current_ = saved;
   if (message == WM_NCDESTROY) self->UnsubclassWindow();
   return result;
-}
-
-HFONT CStatic::GetFontOrStock() const {
-  HFONT font = GetFont();
-  if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  if (!font) font = static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
-  return font;
 }

@@ -68,10 +68,3 @@ class CWnd {
   CurrentMessage current_ = {};
   bool subclassed_ = false;
 };
-
-// The framework's static control: a CWnd attached to a static text of a dialog.
-class CStatic : public CWnd {
- public:
-  // The control's font, else the stock GUI font, else the stock variable-pitch font.
-  HFONT GetFontOrStock() const;
-};

@@ -7,7 +7,7 @@
 
 #include "app/product_info.h"
 #include "app/target_folder.h"
-#include "framework/scoped_handles.h"
+#include "framework/registry.h"
 #include "integration/file_associations.h"
 #include "integration/shortcuts.h"
 
@@ -15,13 +15,11 @@ namespace {
 
 constexpr wchar_t kVerbName[] = L"Browse with &Lumenkast";
 constexpr wchar_t kIdentifierKey[] = L"SOFTWARE\\Classes\\Lumenkast";
-constexpr wchar_t kApplicationKey[] = L"Applications\\lk_main64.exe";
 constexpr wchar_t kFriendlyAppName[] = L"Lumenkast 64-bit";
 constexpr wchar_t kUninstallKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumenkast64";
 constexpr wchar_t kProgramKey[] = L"SOFTWARE\\Lumenkast";
 constexpr wchar_t kCapabilitiesKey[] = L"SOFTWARE\\Lumenkast\\Capabilities";
-constexpr wchar_t kFileAssociationsKey[] = L"SOFTWARE\\Lumenkast\\Capabilities\\FileAssociations";
 constexpr wchar_t kRegisteredApplicationsKey[] = L"SOFTWARE\\RegisteredApplications";
 constexpr wchar_t kApplicationDescription[] =
     L"Picture viewer, editor and converter - one of the most popular viewers worldwide";
@@ -84,10 +82,12 @@ void WriteIdentifier(const RegistrationPaths& paths) {
 }
 
 void WriteKnownApplication(const RegistrationPaths& paths) {
-  SetDefaultValue(HKEY_CLASSES_ROOT, std::wstring(kApplicationKey) + kOpenCommandSubkey,
-                  paths.openCommand);
+  const std::wstring applicationKey = std::wstring(L"Applications\\") + lk::kViewerExe;
+  SetDefaultValue(HKEY_CLASSES_ROOT, applicationKey + kOpenCommandSubkey, paths.openCommand);
   lk::RegistryKey key;
-  if (key.Open(HKEY_CLASSES_ROOT, kApplicationKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return;
+  if (key.Open(HKEY_CLASSES_ROOT, applicationKey.c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS) {
+    return;
+  }
   key.SetString(L"FriendlyAppName", kFriendlyAppName);
 }
 
@@ -124,7 +124,7 @@ void WriteCapabilities() {
     capabilities.Reset();
   }
   lk::RegistryKey associations;
-  associations.Create(HKEY_LOCAL_MACHINE, kFileAssociationsKey);
+  associations.Create(HKEY_LOCAL_MACHINE, lk::kFileAssociationsKey);
   associations.Reset();
 
   lk::RegistryKey registered;

@@ -6,12 +6,11 @@
 
 #include "app/os_version.h"
 #include "app/product_info.h"
-#include "framework/scoped_handles.h"
+#include "framework/registry.h"
 
 namespace {
 
 constexpr wchar_t kClassesKey[] = L"SOFTWARE\\Classes\\";
-constexpr wchar_t kFileAssociationsKey[] = L"SOFTWARE\\Lumenkast\\Capabilities\\FileAssociations";
 constexpr wchar_t kExplorerFileExtsKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.";
 
@@ -43,7 +42,7 @@ std::wstring IdentifierDescription(const wchar_t* typeKey) {
 // The capability value of the type key; skipped when the list cannot be opened.
 LONG AddCapability(const wchar_t* typeKey, const std::wstring& identifier) {
   lk::RegistryKey key;
-  LONG status = key.Open(HKEY_LOCAL_MACHINE, kFileAssociationsKey, KEY_SET_VALUE);
+  LONG status = key.Open(HKEY_LOCAL_MACHINE, lk::kFileAssociationsKey, KEY_SET_VALUE);
   if (status != ERROR_SUCCESS) return status;
   return key.SetString((std::wstring(L".") + typeKey).c_str(), identifier.c_str());
 }

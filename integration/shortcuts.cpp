@@ -10,6 +10,7 @@
 #include "app/os_version.h"
 #include "app/product_info.h"
 #include "app/target_folder.h"
+#include "framework/path.h"
 #include "framework/scoped_handles.h"
 
 namespace {
@@ -86,9 +87,8 @@ int CreateShortcutIn(const wchar_t* folder, const wchar_t* fileName, const wchar
 
 int CreateProgramGroup(const wchar_t* installationFolder, int allUsers) {
   wchar_t group[MAX_PATH] = {};
-  _snwprintf(group, MAX_PATH - 1, L"%ls%ls",
-             SpecialFolder(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS).c_str(),
-             kGroupFolder);
+  const std::wstring programs = SpecialFolder(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
+  lk::JoinPath(programs.c_str(), kGroupFolder, group);
   // Afterwards the group path ends in a backslash; without the folder no link can be saved.
   if (!CreateFolderTree(group)) return 0;
 

@@ -1,7 +1,6 @@
-// Which stored entry names may be written under the target folder.
-#include <cstring>
+#include "payload/entry_names.h"
 
-#include "payload/payload_extraction.h"
+#include <cstring>
 
 namespace {
 

@@ -4,10 +4,11 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "framework/scoped_handles.h"
-#include "payload/payload_extraction.h"
+#include "payload/entry_names.h"
+#include "payload/file_times.h"
+#include "payload/folder_paths.h"
 
 namespace {
 
@@ -16,10 +17,7 @@ constexpr int kPathUnits = 324;
 constexpr unsigned kDataBufferBytes = 32768;
 constexpr char kIconLibraryMarker[] = "icons.dll";
 
-struct FreeDeleter {
-  void operator()(char* p) const { free(p); }
-};
-using DataBuffer = std::unique_ptr<char, FreeDeleter>;
+using DataBuffer = lk::ScopedMalloc<char>;
 
 // What became of one entry.
 enum class EntryResult { kDone, kPassedOver, kWalkEnds };

@@ -1,6 +1,6 @@
-// Time stamps of unpacked files.
+#include "payload/file_times.h"
+
 #include "framework/scoped_handles.h"
-#include "payload/payload_extraction.h"
 
 void SetFileTimeFromDos(const wchar_t* path, DWORD dosDateTime) {
   lk::ScopedFileHandle file(CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr,

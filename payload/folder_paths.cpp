@@ -1,17 +1,15 @@
-// Creation of a folder path with its missing parents.
+#include "payload/folder_paths.h"
+
+#include <windows.h>
+
 #include <cstdlib>
 #include <cwchar>
-#include <memory>
 
-#include "payload/payload_extraction.h"
+#include "framework/scoped_handles.h"
 
 namespace {
 
 constexpr int kNoMemory = -104;
-
-struct FreeDeleter {
-  void operator()(wchar_t* p) const { free(p); }
-};
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
@@ -24,7 +22,7 @@ bool IsMissingParent(DWORD error) {
 int MakeDirectoryPath(const wchar_t* path) {
   if (!path || !path[0]) return 0;
   const size_t length = wcslen(path);
-  std::unique_ptr<wchar_t, FreeDeleter> copy(
+  lk::ScopedMalloc<wchar_t> copy(
       static_cast<wchar_t*>(malloc((length + 1) * sizeof(wchar_t))));
   if (!copy) return kNoMemory;
   wchar_t* folder = copy.get();

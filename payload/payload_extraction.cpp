@@ -11,13 +11,8 @@
 
 namespace {
 
-struct ArchiveTraits {
-  static unzFile Invalid() { return nullptr; }
-  static bool IsValid(unzFile archive) { return archive != nullptr; }
-  static void Close(unzFile archive) { unzClose(archive); }
-};
 // An archive opened by minizip, closed when it goes out of scope.
-using ScopedArchive = lk::ScopedHandle<unzFile, ArchiveTraits>;
+using ScopedArchive = lk::ScopedHandle<unzFile, lk::NullHandleTraits<unzFile, unzClose>>;
 
 // The payload resource of the running executable, locked in memory; false when it is
 // missing, cannot be loaded or locked, or is empty.

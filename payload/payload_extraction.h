@@ -16,15 +16,3 @@ int ExtractArchiveData(const void* data, DWORD size, const wchar_t* targetFolder
 
 // Unpacks the archive file archivePath into targetFolder; 0 or -1 as above.
 int UnpackArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int keepIconLibrary);
-
-// Creates a folder path with every missing parent: 1 when it exists afterwards (or creation
-// stopped for another reason than a missing parent), 0 for an empty path or a missing parent.
-int MakeDirectoryPath(const wchar_t* path);
-
-// Stamps a file with an archive entry's MS-DOS date (high word) and time (low word), read
-// as local time, as its creation and last-write time.
-void SetFileTimeFromDos(const wchar_t* path, DWORD dosDateTime);
-
-// True when an archive entry name stays inside the target folder: relative, no drive,
-// no leading separator, no ".." component.
-bool IsSafeEntryName(const char* storedName);

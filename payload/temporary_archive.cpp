@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "framework/path.h"
 #include "framework/scoped_handles.h"
 
 namespace {
@@ -31,10 +32,9 @@ unsigned long long NameSuffix(int attempt) {
 lk::ScopedFileHandle CreateNewArchiveFile(const wchar_t* folder,
                                           wchar_t (&path)[kTemporaryArchivePathUnits]) {
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    int length = swprintf(path, kTemporaryArchivePathUnits, L"%ls", folder);
-    int added = swprintf(path + length, kTemporaryArchivePathUnits - length, kNamePattern,
-                         GetCurrentProcessId(), NameSuffix(attempt));
-    if (added < 0) break;
+    wchar_t name[64] = {};
+    swprintf(name, 64, kNamePattern, GetCurrentProcessId(), NameSuffix(attempt));
+    if (!lk::JoinPath(folder, name, path)) break;
     lk::ScopedFileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_TEMPORARY, nullptr));
     if (file) return file;

@@ -1,6 +1,10 @@
 #include "wizard/hyper_link.h"
 
 #include <windowsx.h>
+#include <shellapi.h>
+
+#include "framework/path.h"
+#include "wizard/browser_command.h"
 
 CHyperLink::~CHyperLink() {
   if (linkCursor) DestroyCursor(linkCursor);
@@ -9,6 +13,13 @@ CHyperLink::~CHyperLink() {
 void CHyperLink::SetLinkUrl(const wchar_t* url) {
   target = url;
   if (m_hWnd) FitWindowToText();
+}
+
+INT_PTR CHyperLink::OpenUrl(const wchar_t* url) {
+  const INT_PTR shell = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(GetDesktopWindow(), L"open", url, nullptr, nullptr, SW_SHOW));
+  if (static_cast<UINT_PTR>(shell) > 32) return shell;
+  return OpenWithRegisteredBrowser(url, shell);
 }
 
 void CHyperLink::SetUnderlineMode(int mode) {
@@ -90,9 +101,10 @@ void CHyperLink::FitWindowToText() {
 
 void CHyperLink::LoadLinkCursor() {
   if (linkCursor) return;
-  wchar_t path[MAX_PATH + 16] = {};
-  GetWindowsDirectoryW(path, MAX_PATH);
-  wcscat(path, L"\\winhlp32.exe");
+  wchar_t windows[MAX_PATH] = {};
+  wchar_t path[MAX_PATH] = {};
+  const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH || !lk::JoinPath(windows, L"winhlp32.exe", path)) return;
   lk::ScopedModule help(LoadLibraryW(path));
   if (!help) return;
   if (HCURSOR hand = LoadCursorW(help.Get(), MAKEINTRESOURCEW(106))) {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "framework/scoped_handles.h"
-#include "framework/wnd.h"
+#include "framework/static_control.h"
 
 class CHyperLink : public CStatic {
  public:
@@ -52,10 +52,3 @@ class CHyperLink : public CStatic {
   void OnClicked();
   BOOL OnEraseBackground(HDC dc);
 };
-
-// The browser command for url made from the command registered for ".htm" files: the
-// quoted placeholder "%1" (or else a bare %1) and everything after it are replaced by
-// a space and the address; without a placeholder the address is appended. False (and
-// an empty command) when the result would not fit the 520 characters.
-bool BuildBrowserCommand(const wchar_t* registeredCommand, const wchar_t* url,
-                         wchar_t (&command)[520]);

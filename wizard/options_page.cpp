@@ -1,8 +1,8 @@
 // The options page: welcome, shortcuts and their scope, target folder, licence link.
 #include <cstdlib>
 
-#include "app/product_info.h"
 #include "app/target_folder.h"
+#include "app/viewer_window.h"
 #include "res/resource.h"
 #include "wizard/wiz_property_page.h"
 #include "wizard/wiz_property_sheet.h"
@@ -37,7 +37,7 @@ void CWizPropertyPage::ActivateOptionsPage() {
     if (GetPreviousInstallFolder(previous)) SetDlgItemTextW(m_hWnd, IDC_FOLDER_EDIT, previous);
   }
 
-  if (FindWindowW(lk::kViewerWindowClass, nullptr)) {
+  if (IsViewerRunning()) {
     ShowMessage(IDS_VIEWER_RUNNING, MB_ICONEXCLAMATION);
   }
   firstActivation = 0;
@@ -45,9 +45,7 @@ void CWizPropertyPage::ActivateOptionsPage() {
 
 bool CWizPropertyPage::ValidateTargetFolder() {
   wchar_t folder[MAX_PATH] = {};
-  GetDlgItemTextW(m_hWnd, IDC_FOLDER_EDIT, folder, MAX_PATH);
-  // Blanks around the path are not part of it: the installation trims them too.
-  TrimSpaces(folder);
+  sheet->TargetFolder(folder);
   // Only the drive part is needed; the other parts are not asked for.
   wchar_t drive[_MAX_DRIVE] = {};
   _wsplitpath(folder, drive, nullptr, nullptr, nullptr);

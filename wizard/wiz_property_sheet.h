@@ -38,6 +38,8 @@ class CWizPropertySheet : public CPropertySheet {
   void EnableButton(int id, BOOL enable) const;
   // The window of the page at position, or null while it has none.
   HWND PageWindow(int position) const;
+  // The target folder of the options page's folder field, without surrounding blanks.
+  void TargetFolder(wchar_t (&folder)[MAX_PATH]) const;
 
  protected:
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
@@ -51,7 +53,3 @@ class CWizPropertySheet : public CPropertySheet {
   void RunFinishActions() const;
   void StartViewer() const;
 };
-
-// The viewer path started by the finish page: folder, a backslash unless the folder ends
-// in one, then the viewer's file name. False when it would exceed 259 characters.
-bool ComposeViewerPath(const wchar_t* folder, wchar_t (&path)[MAX_PATH]);

@@ -17,13 +17,13 @@ UINT TextFormatForStyle(DWORD style) {
 
 CXColorStatic::CXColorStatic()
     : textColour(GetSysColor(COLOR_BTNTEXT)), backgroundColour(GetSysColor(COLOR_BTNFACE)) {
-  backgroundBrush.Reset(CreateSolidBrush(backgroundColour));
+  backgroundBrush_.Reset(CreateSolidBrush(backgroundColour));
 }
 
 void CXColorStatic::PreSubclassWindow() {
   LOGFONTW description = {};
   GetObjectW(GetFontOrStock(), sizeof(description), &description);
-  labelFont.Reset(CreateFontIndirectW(&description));
+  labelFont_.Reset(CreateFontIndirectW(&description));
   CStatic::PreSubclassWindow();
 }
 
@@ -43,10 +43,10 @@ void CXColorStatic::SetLabelFont(int height) {
 }
 
 void CXColorStatic::ApplyLabelFont(const LOGFONTW& font, int redraw) {
-  labelFont.Reset();
+  labelFont_.Reset();
   LOGFONTW description = font;
   description.lfWeight = bold == 1 ? FW_BOLD : FW_NORMAL;
-  labelFont.Reset(CreateFontIndirectW(&description));
+  labelFont_.Reset(CreateFontIndirectW(&description));
   if (redraw && m_hWnd) RedrawWindow(m_hWnd, nullptr, nullptr, kRedrawNow);
 }
 
@@ -69,7 +69,7 @@ void CXColorStatic::OnPaint() {
   SetTextColor(dc, textColour);
   SetBkColor(dc, backgroundColour);
   SetBkMode(dc, OPAQUE);
-  SelectObject(dc, backgroundBrush.Get());
+  SelectObject(dc, backgroundBrush_.Get());
 
   RECT client = {};
   GetClientRect(m_hWnd, &client);
@@ -79,7 +79,7 @@ void CXColorStatic::OnPaint() {
     DrawIcon(dc, client.left + (client.right - client.left - width) / 2,
              client.top + (client.bottom - client.top - height) / 2, icon);
   } else {
-    SelectObject(dc, labelFont.Get());
+    SelectObject(dc, labelFont_.Get());
     std::wstring text = GetWindowText();
     client.left += textOffsetX;
     client.top += textOffsetY;
@@ -93,6 +93,6 @@ void CXColorStatic::OnPaint() {
 BOOL CXColorStatic::OnEraseBackground(HDC dc) {
   RECT client = {};
   GetClientRect(m_hWnd, &client);
-  FillRect(dc, &client, static_cast<HBRUSH>(backgroundBrush.Get()));
+  FillRect(dc, &client, static_cast<HBRUSH>(backgroundBrush_.Get()));
   return TRUE;
 }

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "framework/scoped_handles.h"
-#include "framework/wnd.h"
+#include "framework/static_control.h"
 
 class CXColorStatic : public CStatic {
  public:
@@ -17,7 +17,7 @@ class CXColorStatic : public CStatic {
   // Makes font the label font, weight 700 when bold, else 400; redraws at once if asked.
   void ApplyLabelFont(const LOGFONTW& font, int redraw);
 
-  HFONT LabelFont() const { return static_cast<HFONT>(labelFont.Get()); }
+  HFONT LabelFont() const { return static_cast<HFONT>(labelFont_.Get()); }
 
   COLORREF textColour;
   COLORREF backgroundColour;
@@ -35,6 +35,6 @@ class CXColorStatic : public CStatic {
   void OnPaint();
   BOOL OnEraseBackground(HDC dc);
 
-  lk::ScopedGdiObject labelFont;
-  lk::ScopedGdiObject backgroundBrush;
+  lk::ScopedGdiObject labelFont_;
+  lk::ScopedGdiObject backgroundBrush_;
 };

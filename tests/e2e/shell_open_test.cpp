@@ -22,11 +22,11 @@ class ShellOpen : public InstallationTest {
   }
   // Opens a new file of the name through the shell; the viewer window that shows it, or
   // null when none appears.
-  HWND Open(const wchar_t* name, DWORD timeout_ms) {
+  HWND Open(const wchar_t* name, DWORD timeoutMs) {
     const std::wstring path = files_ / name;
     EXPECT_TRUE(WriteFileBytes(path, "Bilddaten"));
     ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    return WaitForViewerWindow(timeout_ms);
+    return WaitForViewerWindow(timeoutMs);
   }
   static std::wstring Title(HWND window) {
     wchar_t title[1024] = {};

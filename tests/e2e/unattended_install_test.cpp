@@ -55,9 +55,9 @@ FILETIME Stamp(const std::wstring& path, bool creation) {
 FILETIME ArchiveTime() {
   // Every payload entry carries 2026-11-27 10:30:00, local time.
   SYSTEMTIME local = {2026, 11, 5, 27, 10, 30, 0, 0};
-  FILETIME local_ft, utc;
-  SystemTimeToFileTime(&local, &local_ft);
-  LocalFileTimeToFileTime(&local_ft, &utc);
+  FILETIME localTime, utc;
+  SystemTimeToFileTime(&local, &localTime);
+  LocalFileTimeToFileTime(&localTime, &utc);
   return utc;
 }
 
@@ -83,14 +83,14 @@ TEST_F(UnattendedInstall, UnpacksThePayloadAndPreparesTheSettings) {
   EXPECT_FALSE(FileExists(cwd_ / L"Lumenkast_Install.log")) << Log();
   EXPECT_TRUE(TemporaryArchives().empty());
 
-  const FILETIME archive_time = ArchiveTime();
+  const FILETIME archiveTime = ArchiveTime();
   for (const wchar_t* file : kPayloadFiles) {
     std::wstring path = std::wstring(L"C:\\Tools\\Lumenkast\\") + file;
     ASSERT_TRUE(FileExists(path)) << Narrow(path);
     FILETIME created = Stamp(path, true);
-    EXPECT_EQ(0, CompareFileTime(&archive_time, &created)) << Narrow(path);
+    EXPECT_EQ(0, CompareFileTime(&archiveTime, &created)) << Narrow(path);
     FILETIME written = Stamp(path, false);
-    EXPECT_EQ(0, CompareFileTime(&archive_time, &written)) << Narrow(path);
+    EXPECT_EQ(0, CompareFileTime(&archiveTime, &written)) << Narrow(path);
   }
 
   std::string ini = ReadFileBytes(L"C:\\Tools\\Lumenkast\\lk_main64.ini");

@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-#include "framework/scoped_handles.h"
+#include "framework/registry.h"
 #include "integration/format_catalogue.h"
 #include "support/expected_installation.h"
 #include "support/registry_reader.h"
@@ -85,7 +85,7 @@ void RemoveShortcuts() {
   }
 }
 
-HWND StartViewerStandIn(DWORD timeout_ms) {
+HWND StartViewerStandIn(DWORD timeoutMs) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
@@ -97,14 +97,14 @@ HWND StartViewerStandIn(DWORD timeout_ms) {
   }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  return WaitForViewerWindow(timeout_ms);
+  return WaitForViewerWindow(timeoutMs);
 }
 
-HWND WaitForViewerWindow(DWORD timeout_ms) {
+HWND WaitForViewerWindow(DWORD timeoutMs) {
   const DWORD start = GetTickCount();
   for (;;) {
     if (HWND window = FindWindowW(L"Lumenkast", nullptr)) return window;
-    if (GetTickCount() - start >= timeout_ms) return nullptr;
+    if (GetTickCount() - start >= timeoutMs) return nullptr;
     Sleep(100);
   }
 }
@@ -123,7 +123,7 @@ ScopedRegString::ScopedRegString(HKEY root, const std::wstring& key, const wchar
     : root_(root), key_(key), name_(name ? name : L""), has_name_(name != nullptr) {
   const RegValue old = QueryRegValue(root, key, name);
   if (old.exists && old.type == REG_SZ) {
-    had_value_ = true;
+    hadValue_ = true;
     old_.assign(reinterpret_cast<const wchar_t*>(old.data.data()),
                 old.data.size() / sizeof(wchar_t));
     old_.resize(wcslen(old_.c_str()));
@@ -133,7 +133,7 @@ ScopedRegString::ScopedRegString(HKEY root, const std::wstring& key, const wchar
 
 ScopedRegString::~ScopedRegString() {
   const wchar_t* name = has_name_ ? name_.c_str() : nullptr;
-  if (had_value_) {
+  if (hadValue_) {
     WriteRegString(root_, key_, name, old_);
   } else {
     DeleteValue(root_, key_, name);

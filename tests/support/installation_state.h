@@ -22,10 +22,10 @@ void RemoveShortcuts();
 std::wstring SpecialFolder(int csidl);
 
 // Starts the build's stand-in of the viewer, as a user's running viewer; its window, waited
-// for up to timeout_ms, or null when it does not start or shows none.
-HWND StartViewerStandIn(DWORD timeout_ms);
-// The stand-in viewer's window, waited for up to timeout_ms; null when none appears.
-HWND WaitForViewerWindow(DWORD timeout_ms);
+// for up to timeoutMs, or null when it does not start or shows none.
+HWND StartViewerStandIn(DWORD timeoutMs);
+// The stand-in viewer's window, waited for up to timeoutMs; null when none appears.
+HWND WaitForViewerWindow(DWORD timeoutMs);
 // Closes every viewer window and waits until they are gone.
 void CloseViewerWindows();
 
@@ -44,7 +44,7 @@ class ScopedRegString {
   std::wstring key_;
   std::wstring name_;
   bool has_name_;
-  bool had_value_ = false;
+  bool hadValue_ = false;
   std::wstring old_;
 };
 

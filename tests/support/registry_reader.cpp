@@ -1,6 +1,6 @@
 #include "support/registry_reader.h"
 
-#include "framework/scoped_handles.h"
+#include "framework/registry.h"
 #include "support/test_support.h"
 
 namespace lktest {

@@ -64,13 +64,13 @@ ScopedEnvironmentVariable::ScopedEnvironmentVariable(const wchar_t* name, const 
     : name_(name) {
   wchar_t buffer[32767];
   DWORD n = GetEnvironmentVariableW(name, buffer, 32767);
-  had_old_ = n > 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
-  if (had_old_) old_.assign(buffer, n);
+  hadOld_ = n > 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+  if (hadOld_) old_.assign(buffer, n);
   SetEnvironmentVariableW(name, value);
 }
 
 ScopedEnvironmentVariable::~ScopedEnvironmentVariable() {
-  SetEnvironmentVariableW(name_.c_str(), had_old_ ? old_.c_str() : nullptr);
+  SetEnvironmentVariableW(name_.c_str(), hadOld_ ? old_.c_str() : nullptr);
 }
 
 void RemoveTree(const std::wstring& path) {
@@ -126,18 +126,18 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   return ok && written == bytes.size();
 }
 
-int RunProcess(const std::wstring& command_line, const std::wstring& directory,
-               DWORD timeout_ms) {
+int RunProcess(const std::wstring& commandLine, const std::wstring& directory,
+               DWORD timeoutMs) {
   STARTUPINFOW si = {};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi = {};
-  std::wstring cmd = command_line;
+  std::wstring cmd = commandLine;
   if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
                       directory.empty() ? nullptr : directory.c_str(), &si, &pi)) {
     return -1;
   }
   DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(pi.hProcess, timeout_ms) == WAIT_OBJECT_0) {
+  if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) {
     GetExitCodeProcess(pi.hProcess, &code);
   } else {
     TerminateProcess(pi.hProcess, 99);
@@ -172,12 +172,31 @@ bool RegKeyExists(HKEY root, const std::wstring& key) {
   return true;
 }
 
-void SetWineWindowsVersion(const wchar_t* version) {
+namespace {
+
+constexpr wchar_t kWineKey[] = L"Software\\Wine";
+
+void SetWineVersionValue(const wchar_t* version) {
   HKEY key = nullptr;
-  if (RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\Wine", &key) != ERROR_SUCCESS) return;
-  RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                 static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t)));
+  if (RegCreateKeyW(HKEY_CURRENT_USER, kWineKey, &key) != ERROR_SUCCESS) return;
+  if (version) {
+    RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                   static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t)));
+  } else {
+    RegDeleteValueW(key, L"Version");
+  }
   RegCloseKey(key);
+}
+
+}  // namespace
+
+ScopedWineWindowsVersion::ScopedWineWindowsVersion(const wchar_t* version) {
+  hadOld_ = ReadRegString(HKEY_CURRENT_USER, kWineKey, L"Version", &old_);
+  SetWineVersionValue(version);
+}
+
+ScopedWineWindowsVersion::~ScopedWineWindowsVersion() {
+  SetWineVersionValue(hadOld_ ? old_.c_str() : nullptr);
 }
 
 std::string Narrow(const std::wstring& text) {

@@ -58,7 +58,7 @@ class ScopedEnvironmentVariable {
  private:
   std::wstring name_;
   std::wstring old_;
-  bool had_old_ = false;
+  bool hadOld_ = false;
 };
 
 void RemoveTree(const std::wstring& path);
@@ -67,17 +67,28 @@ bool FolderExists(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
-// Starts a command line, waits up to timeout_ms and returns the exit code (-1 on failure).
-int RunProcess(const std::wstring& command_line, const std::wstring& directory = L"",
-               DWORD timeout_ms = 120000);
+// Starts a command line, waits up to timeoutMs and returns the exit code (-1 on failure).
+int RunProcess(const std::wstring& commandLine, const std::wstring& directory = L"",
+               DWORD timeoutMs = 120000);
 
 // Registry value as text (REG_SZ) or number (REG_DWORD) from the real registry of the prefix.
 bool ReadRegString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value);
 bool ReadRegDword(HKEY root, const std::wstring& key, const wchar_t* name, DWORD* value);
 bool RegKeyExists(HKEY root, const std::wstring& key);
 
-// The Windows version Wine reports to processes started after this call ("win7", "win10").
-void SetWineWindowsVersion(const wchar_t* version);
+// The Windows version Wine reports to processes started while the object lives ("vista",
+// "win7", "win10"); the prefix's former setting comes back afterwards.
+class ScopedWineWindowsVersion {
+ public:
+  explicit ScopedWineWindowsVersion(const wchar_t* version);
+  ~ScopedWineWindowsVersion();
+  ScopedWineWindowsVersion(const ScopedWineWindowsVersion&) = delete;
+  ScopedWineWindowsVersion& operator=(const ScopedWineWindowsVersion&) = delete;
+
+ private:
+  std::wstring old_;
+  bool hadOld_ = false;
+};
 
 // Converts between UTF-16 and UTF-8 for messages.
 std::string Narrow(const std::wstring& text);

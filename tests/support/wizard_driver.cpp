@@ -22,9 +22,9 @@ constexpr DWORD kPollMs = 50;
 constexpr int kMessageBoxTextId = 0xFFFF;
 
 bool Send(HWND window, UINT message, WPARAM wp, LPARAM lp, LRESULT* result = nullptr,
-          UINT timeout_ms = kSendTimeoutMs) {
+          UINT timeoutMs = kSendTimeoutMs) {
   DWORD_PTR answer = 0;
-  if (!SendMessageTimeoutW(window, message, wp, lp, SMTO_NORMAL, timeout_ms, &answer)) {
+  if (!SendMessageTimeoutW(window, message, wp, lp, SMTO_NORMAL, timeoutMs, &answer)) {
     return false;
   }
   if (result) *result = static_cast<LRESULT>(answer);
@@ -71,11 +71,11 @@ class ScreenDc {
 };
 
 template <typename Condition>
-bool WaitUntil(DWORD timeout_ms, Condition condition) {
+bool WaitUntil(DWORD timeoutMs, Condition condition) {
   const DWORD start = GetTickCount();
   for (;;) {
     if (condition()) return true;
-    if (GetTickCount() - start >= timeout_ms) return false;
+    if (GetTickCount() - start >= timeoutMs) return false;
     Sleep(kPollMs);
   }
 }
@@ -281,7 +281,7 @@ LOGFONTW PageFontDescription() {
 
 WizardProcess::~WizardProcess() { Terminate(); }
 
-bool WizardProcess::Start(const std::wstring& directory, DWORD timeout_ms) {
+bool WizardProcess::Start(const std::wstring& directory, DWORD timeoutMs) {
   Terminate();
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
@@ -294,7 +294,7 @@ bool WizardProcess::Start(const std::wstring& directory, DWORD timeout_ms) {
   process_.Reset(process.hProcess);
   thread_.Reset(process.hThread);
   processId_ = process.dwProcessId;
-  return WaitUntil(timeout_ms, [this] {
+  return WaitUntil(timeoutMs, [this] {
     sheet_ = FindSheet();
     return sheet_ != nullptr;
   });
@@ -304,8 +304,8 @@ bool WizardProcess::Running() const {
   return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
 }
 
-bool WizardProcess::WaitForExit(DWORD timeout_ms) {
-  return !process_ || WaitForSingleObject(process_.Get(), timeout_ms) == WAIT_OBJECT_0;
+bool WizardProcess::WaitForExit(DWORD timeoutMs) {
+  return !process_ || WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 void WizardProcess::Terminate() {
@@ -348,8 +348,8 @@ HWND WizardProcess::PageWindow(int position) const {
   return reinterpret_cast<HWND>(page);
 }
 
-bool WizardProcess::WaitForPage(int position, DWORD timeout_ms) const {
-  return WaitUntil(timeout_ms, [&] { return ActivePage() == position; });
+bool WizardProcess::WaitForPage(int position, DWORD timeoutMs) const {
+  return WaitUntil(timeoutMs, [&] { return ActivePage() == position; });
 }
 
 HWND WizardProcess::Control(int id) const { return GetDlgItem(ActivePageWindow(), id); }
@@ -395,9 +395,9 @@ HWND WizardProcess::FindMessageBox() const {
   return search.found;
 }
 
-HWND WizardProcess::WaitForMessageBox(DWORD timeout_ms) const {
+HWND WizardProcess::WaitForMessageBox(DWORD timeoutMs) const {
   HWND box = nullptr;
-  WaitUntil(timeout_ms, [&] {
+  WaitUntil(timeoutMs, [&] {
     box = FindMessageBox();
     return box != nullptr;
   });
@@ -451,8 +451,8 @@ WebPageRecorder::WebPageRecorder(const std::wstring& folder)
   CreateDirectoryW(folder.c_str(), nullptr);
 }
 
-std::string WebPageRecorder::WaitForPages(DWORD timeout_ms) const {
-  WaitUntil(timeout_ms, [this] { return !ReadFileBytes(file_).empty(); });
+std::string WebPageRecorder::WaitForPages(DWORD timeoutMs) const {
+  WaitUntil(timeoutMs, [this] { return !ReadFileBytes(file_).empty(); });
   return ReadFileBytes(file_);
 }
 

@@ -90,10 +90,10 @@ class WizardProcess {
   WizardProcess& operator=(const WizardProcess&) = delete;
 
   // Starts the setup without arguments in directory and waits until its sheet is shown.
-  bool Start(const std::wstring& directory, DWORD timeout_ms = 20000);
+  bool Start(const std::wstring& directory, DWORD timeoutMs = 20000);
   bool Running() const;
-  // True when the process has ended within timeout_ms.
-  bool WaitForExit(DWORD timeout_ms);
+  // True when the process has ended within timeoutMs.
+  bool WaitForExit(DWORD timeoutMs);
   void Terminate();
 
   HWND Sheet() const { return sheet_; }
@@ -102,7 +102,7 @@ class WizardProcess {
   HWND ActivePageWindow() const;
   // The window of the page at position (null before the page was first shown).
   HWND PageWindow(int position) const;
-  bool WaitForPage(int position, DWORD timeout_ms = 15000) const;
+  bool WaitForPage(int position, DWORD timeoutMs = 15000) const;
   // A control of the page shown; a button of the sheet.
   HWND Control(int id) const;
   HWND SheetButton(int id) const;
@@ -120,7 +120,7 @@ class WizardProcess {
   void PressCloseBox();
 
   // A message box of this process (any box but the sheet), waited for.
-  HWND WaitForMessageBox(DWORD timeout_ms = 15000) const;
+  HWND WaitForMessageBox(DWORD timeoutMs = 15000) const;
   bool HasMessageBox() const;
   // Presses IDYES, IDNO or IDOK of a box and waits until it has gone.
   bool Answer(HWND box, int buttonId);
@@ -147,8 +147,8 @@ class WizardProcess {
 class WebPageRecorder {
  public:
   explicit WebPageRecorder(const std::wstring& folder);
-  // The lines recorded, once there are any or timeout_ms has passed.
-  std::string WaitForPages(DWORD timeout_ms) const;
+  // The lines recorded, once there are any or timeoutMs has passed.
+  std::string WaitForPages(DWORD timeoutMs) const;
 
  private:
   std::wstring file_;

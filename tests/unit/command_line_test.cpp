@@ -51,10 +51,10 @@ TEST(ReadOptionValue, EndsAtSlashEndOrPosition260) {
   EXPECT_STREQ(L"0 ", value);
 
   // 260 positions from the option name: 252 characters for "/folder=", 255 for "/ini=".
-  std::wstring long_value(300, L'a');
-  ASSERT_TRUE(ReadOptionValue((L"x /folder=" + long_value).c_str(), L"/folder=", value, 300));
+  std::wstring longValue(300, L'a');
+  ASSERT_TRUE(ReadOptionValue((L"x /folder=" + longValue).c_str(), L"/folder=", value, 300));
   EXPECT_EQ(252u, wcslen(value));
-  ASSERT_TRUE(ReadOptionValue((L"x /ini=" + long_value).c_str(), L"/ini=", value, 300));
+  ASSERT_TRUE(ReadOptionValue((L"x /ini=" + longValue).c_str(), L"/ini=", value, 300));
   EXPECT_EQ(255u, wcslen(value));
 }
 

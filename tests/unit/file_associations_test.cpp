@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/os_version.h"
-#include "framework/scoped_handles.h"
+#include "framework/registry.h"
 #include "integration/format_catalogue.h"
 #include "support/expected_installation.h"
 #include "support/registry_reader.h"

@@ -11,6 +11,7 @@
 #include "dialog_template_fixture.h"
 #include "framework/dialog.h"
 #include "framework/property_sheet.h"
+#include "framework/static_control.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "dialog_template_fixture.h"
 #include "framework/dialog.h"
 #include "support/test_support.h"
+#include "wizard/browser_command.h"
 #include "wizard/hyper_link.h"
 
 namespace {

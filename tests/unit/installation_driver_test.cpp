@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/icon_library.h"
 #include "app/installation_driver.h"
 #include "integration/format_catalogue.h"
 #include "app/string_table.h"

@@ -25,32 +25,12 @@ TEST(IsOsVersionAtLeast, FollowsTheReportedWindowsVersion) {
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   for (const wchar_t* version : {L"win7", L"win10"}) {
-    lktest::SetWineWindowsVersion(version);
+    lktest::ScopedWineWindowsVersion windows(version);
     lktest::ScopedEnvironmentVariable expect(L"LK_PROBE_EXPECT", version);
     int code = lktest::RunProcess(L"\"" + std::wstring(self) +
                                   L"\" --gtest_filter=IsOsVersionAtLeastProbe.*");
     EXPECT_EQ(0, code) << lktest::Narrow(version);
   }
-  lktest::SetWineWindowsVersion(L"win7");
-}
-
-// After hardening, a library planted in the current directory is not found by name;
-// system libraries still are.
-TEST(HardenDllSearchPath, PlantedLibrariesAreNotLoadedByName) {
-  lktest::CurrentDirectoryGuard guard;
-  lktest::TempFolder folder;
-  std::wstring planted = folder / L"lkplanted.dll";
-  ASSERT_TRUE(CopyFileW((std::wstring(LK_BUILD_DIR) + L"\\fixtures\\ver_450.dll").c_str(),
-                        planted.c_str(), FALSE));
-  SetCurrentDirectoryW(folder.Path().c_str());
-
-  HardenDllSearchPath();
-  HMODULE module = LoadLibraryW(L"lkplanted.dll");
-  EXPECT_EQ(nullptr, module);
-  if (module) FreeLibrary(module);
-  HMODULE version = LoadLibraryW(L"version.dll");
-  EXPECT_NE(nullptr, version);
-  if (version) FreeLibrary(version);
 }
 
 }  // namespace

@@ -1,4 +1,7 @@
 #include "payload/payload_extraction.h"
+#include "payload/entry_names.h"
+#include "payload/file_times.h"
+#include "payload/folder_paths.h"
 
 #include <gtest/gtest.h>
 

@@ -68,6 +68,56 @@ TEST(GetProposedInstallFolder, EarlierInstallationWinsOverDefault) {
   EXPECT_STREQ(L"D:\\Apps\\Lumenkast\\", folder);
 }
 
+// Registered strings of any length or type: what cannot be read whole counts as missing,
+// and the proposal falls back as it does without the value.
+TEST(GetProposedInstallFolder, UnreadableRegistryStringsFallBackAsIfMissing) {
+  const struct {
+    size_t commandLength;  // "\"C:\<name>\lk_main64.exe\" \"%1\"": 24 + name length
+    bool found;
+  } commands[] = {{258, true}, {259, true}, {260, false}, {261, false}, {100000, false}};
+  for (const auto& c : commands) {
+    SCOPED_TRACE(c.commandLength);
+    lktest::ScratchRegistry registry;
+    SetMachineString(kCurrentVersion, L"ProgramFilesDir", L"C:\\Program Files");
+    const std::wstring folder = L"C:\\" + std::wstring(c.commandLength - 24, L'n') + L"\\";
+    const std::wstring command = L"\"" + folder + L"lk_main64.exe\" \"%1\"";
+    ASSERT_EQ(c.commandLength, command.size());
+    SetMachineString(lktest::kOpenCommandKey, nullptr, command.c_str());
+    wchar_t proposal[MAX_PATH] = L"junk";
+    GetProposedInstallFolder(proposal);
+    EXPECT_EQ(c.found ? folder : L"C:\\Program Files\\Lumenkast", std::wstring(proposal));
+  }
+
+  const struct {
+    std::wstring programFiles;
+    DWORD type;
+    const wchar_t* folder;
+  } defaults[] = {
+      {std::wstring(249, L'p'), REG_SZ, nullptr},  // 249 + "\\Lumenkast" fits
+      {std::wstring(250, L'p'), REG_SZ, L"C:\\Lumenkast\\"},
+      {std::wstring(261, L'p'), REG_SZ, L"C:\\Lumenkast\\"},
+      {std::wstring(100000, L'p'), REG_SZ, L"C:\\Lumenkast\\"},
+      {L"D:\\Progs", REG_BINARY, L"C:\\Lumenkast\\"},
+      {L"D:\\Progs", REG_DWORD, L"C:\\Lumenkast\\"},
+  };
+  for (const auto& d : defaults) {
+    SCOPED_TRACE(d.programFiles.size());
+    lktest::ScratchRegistry registry;
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyW(HKEY_LOCAL_MACHINE, kCurrentVersion, &key));
+    const DWORD bytes = d.type == REG_DWORD
+                            ? 4
+                            : static_cast<DWORD>((d.programFiles.size() + 1) * sizeof(wchar_t));
+    RegSetValueExW(key, L"ProgramFilesDir", 0, d.type,
+                   reinterpret_cast<const BYTE*>(d.programFiles.c_str()), bytes);
+    RegCloseKey(key);
+    wchar_t proposal[MAX_PATH] = L"junk";
+    GetProposedInstallFolder(proposal);
+    const std::wstring expected = d.folder ? d.folder : d.programFiles + L"\\Lumenkast";
+    EXPECT_EQ(expected, std::wstring(proposal));
+  }
+}
+
 TEST(TrimSpaces, TrimsSpacesOnlyOnBothEnds) {
   const struct {
     const wchar_t* in;

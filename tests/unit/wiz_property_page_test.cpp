@@ -58,22 +58,6 @@ TEST(WizPropertyPage, FindAdjacentPageSkipsExcludedPagesAndStopsAtTheEnds) {
   }
 }
 
-TEST(WizPropertyPage, ViewerPathGetsOneBackslashAndMustFitMaxPath) {
-  wchar_t path[MAX_PATH] = {};
-  ASSERT_TRUE(ComposeViewerPath(L"C:\\Programme\\Lumenkast\\", path));
-  EXPECT_STREQ(path, L"C:\\Programme\\Lumenkast\\lk_main64.exe");
-  ASSERT_TRUE(ComposeViewerPath(L"C:\\Programme\\Lumenkast", path));
-  EXPECT_STREQ(path, L"C:\\Programme\\Lumenkast\\lk_main64.exe");
-
-  // 245 characters + '\' + 13 = 259 fits; one more does not, with or without backslash.
-  const std::wstring longest = L"C:\\" + std::wstring(242, L'a');
-  ASSERT_TRUE(ComposeViewerPath(longest.c_str(), path));
-  EXPECT_EQ(wcslen(path), 259u);
-  EXPECT_FALSE(ComposeViewerPath((longest + L"a").c_str(), path));
-  EXPECT_FALSE(ComposeViewerPath((longest + L"a\\").c_str(), path));
-  EXPECT_TRUE(ComposeViewerPath((longest + L"\\").c_str(), path));
-}
-
 TEST(WizPropertyPage, FormatSelectionComesFromTheRowsNotUnchecked) {
   HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 300, 300,
                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);

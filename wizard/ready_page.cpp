@@ -1,9 +1,11 @@
-// Next on the ready page: the install options are collected and the installation runs.
+// The ready page: the target folder, the settings location, and on Next the installation.
 #include <cwchar>
+#include <string>
 
 #include "app/installation_driver.h"
-#include "app/product_info.h"
-#include "app/target_folder.h"
+#include "app/os_version.h"
+#include "app/string_table.h"
+#include "app/viewer_window.h"
 #include "res/resource.h"
 #include "wizard/wiz_property_page.h"
 #include "wizard/wiz_property_sheet.h"
@@ -19,10 +21,24 @@ int IsChecked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CH
 
 }  // namespace
 
+void CWizPropertyPage::ActivateReadyPage() {
+  SetHeadingFont(IDC_READY_HEADING);
+
+  wchar_t folder[MAX_PATH] = {};
+  sheet->TargetFolder(folder);
+  std::wstring label = LoadResString(IDS_TARGET_FOLDER_LABEL).substr(0, 49);
+  label += L": ";
+  label += folder;
+  SetDlgItemTextW(m_hWnd, IDC_READY_FOLDER, label.c_str());
+
+  const bool vistaOrLater = IsOsVersionAtLeast(6, 0);
+  CheckDlgButton(m_hWnd, IDC_INI_APPDATA, vistaOrLater ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(m_hWnd, IDC_INI_PROGRAM_FOLDER, vistaOrLater ? BST_UNCHECKED : BST_CHECKED);
+}
+
 void CWizPropertyPage::CollectInstallOptions(InstallOptions& options) const {
   HWND optionsPage = PageWindow(kOptionsPagePosition);
-  GetDlgItemTextW(optionsPage, IDC_FOLDER_EDIT, options.targetFolder, MAX_PATH);
-  TrimSpaces(options.targetFolder);
+  sheet->TargetFolder(options.targetFolder);
   options.startMenuGroup = IsChecked(optionsPage, IDC_GROUP_SHORTCUT);
   options.desktopShortcut = IsChecked(optionsPage, IDC_DESKTOP_SHORTCUT);
   options.thumbnailsShortcut = IsChecked(optionsPage, IDC_THUMBS_SHORTCUT);
@@ -33,7 +49,7 @@ void CWizPropertyPage::CollectInstallOptions(InstallOptions& options) const {
 }
 
 LRESULT CWizPropertyPage::RunInstallationStep() {
-  if (FindWindowW(lk::kViewerWindowClass, nullptr)) {
+  if (IsViewerRunning()) {
     ShowMessage(IDS_VIEWER_RUNNING, MB_ICONEXCLAMATION);
     return -1;
   }
@@ -47,11 +63,7 @@ LRESULT CWizPropertyPage::RunInstallationStep() {
   SetTimer(SheetWindow(), kInstallTimerId, kInstallTimerPeriodMs, nullptr);
   for (int button : kSheetButtons) sheet->EnableButton(button, FALSE);
 
-  const int result = RunInstallation(options.targetFolder, options.startMenuGroup,
-                                     options.desktopShortcut, options.thumbnailsShortcut,
-                                     options.allUsers, options.settingsFolder,
-                                     options.formatSelection, options.associateFormats,
-                                     options.unattended);
+  const int result = RunInstallation(options);
 
   KillTimer(SheetWindow(), kInstallTimerId);
   for (int button : kSheetButtons) sheet->EnableButton(button, TRUE);
