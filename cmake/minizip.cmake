@@ -17,5 +17,5 @@ add_library(minizip STATIC
 target_include_directories(minizip SYSTEM PUBLIC "${_minizip_dir}" "${LK_ZLIB_INCLUDE}")
 # Compressed data is read in blocks of 256 KB (minizip's default is 16 KB): fewer reads.
 target_compile_definitions(minizip PUBLIC NOUNCRYPT UNZ_BUFSIZE=262144)
-target_compile_options(minizip PRIVATE -w)
+target_compile_options(minizip PRIVATE -w ${LK_SMALL_CODE_OPTIONS})
 target_link_libraries(minizip PUBLIC "${LK_ZLIB_STATIC}")
