@@ -14,7 +14,8 @@ namespace {
 
 constexpr int kNameBytes = 520;
 constexpr int kPathUnits = 324;
-constexpr unsigned kDataBufferBytes = 32768;
+// Inflated data moves in blocks of this size: few, large writes.
+constexpr unsigned kDataBufferBytes = 262144;
 constexpr char kIconLibraryMarker[] = "icons.dll";
 
 using DataBuffer = lk::ScopedMalloc<char>;
@@ -120,12 +121,14 @@ EntryResult ExtractFileEntry(unzFile archive, const Entry& entry) {
                                                   : EntryResult::kWalkEnds;
   }
   const int copied = CopyEntryData(archive, out.Get(), buffer.get());
-  out.Reset();
   if (copied != 0) {
+    out.Reset();
     unzCloseCurrentFile(archive);
     return EntryResult::kWalkEnds;
   }
-  SetFileTimeFromDos(entry.path, entry.dosDateTime);
+  // Stamped through the handle that wrote it, before it is closed: no second open.
+  SetFileTimeFromDos(out.Get(), entry.dosDateTime);
+  out.Reset();
   return unzCloseCurrentFile(archive) == UNZ_OK ? EntryResult::kDone : EntryResult::kWalkEnds;
 }
 

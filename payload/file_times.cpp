@@ -5,11 +5,14 @@
 void SetFileTimeFromDos(const wchar_t* path, DWORD dosDateTime) {
   lk::ScopedFileHandle file(CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return;
+  if (file) SetFileTimeFromDos(file.Get(), dosDateTime);
+}
+
+void SetFileTimeFromDos(HANDLE file, DWORD dosDateTime) {
   FILETIME created = {}, accessed = {}, written = {};
-  GetFileTime(file.Get(), &created, &accessed, &written);
+  GetFileTime(file, &created, &accessed, &written);
   FILETIME local = {}, stamp = {};
   DosDateTimeToFileTime(HIWORD(dosDateTime), LOWORD(dosDateTime), &local);
   LocalFileTimeToFileTime(&local, &stamp);
-  SetFileTime(file.Get(), &stamp, &accessed, &stamp);
+  SetFileTime(file, &stamp, &accessed, &stamp);
 }
