@@ -15,7 +15,7 @@ import statistics
 import subprocess
 import sys
 
-TOOLS = ("setup", "nsis", "unzip")
+TOOLS = ("setup", "nsis", "unzip", "baseline")
 HEADER = """# Performance
 
 Measured by `scripts/bench [MEGABYTES]`: a synthetic payload (fixed seed; code-like
@@ -47,11 +47,11 @@ def parse_time(tool):
 
 
 def medians(path):
-    runs = {tool: [] for tool in TOOLS}
+    runs = {}
     with open(path) as f:
         for line in f:
             tool, *values = line.split()
-            runs[tool].append([float(v) for v in values])
+            runs.setdefault(tool, []).append([float(v) for v in values])
     result = {}
     for tool, rows in runs.items():
         columns = list(zip(*rows))
@@ -88,21 +88,29 @@ def kb(n):
 
 def block(args, m, sizes):
     s, n, u = m["setup"], m["nsis"], m["unzip"]
+    b = m.get("baseline")
     stub = os.path.getsize(args.nsis_stub)
     when = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC")
+
+    def row(label, key, unit, fmt, with_unzip):
+        cells = [fmt.format(x[key]) + unit for x in ([b] if b else []) + [s, n, u]]
+        ratios = [f"{s[key] / max(n[key], 0.01):.2f}",
+                  f"{s[key] / max(u[key], 0.01):.2f}" if with_unzip else ""]
+        return "| " + " | ".join([label] + cells + ratios) + " |"
+
     rows = [
-        f"| wall time | {s['wall']:.2f} s | {n['wall']:.2f} s | {u['wall']:.2f} s "
-        f"| {s['wall'] / n['wall']:.2f} | {s['wall'] / u['wall']:.2f} |",
-        f"| CPU user | {s['user']:.2f} s | {n['user']:.2f} s | {u['user']:.2f} s "
-        f"| {s['user'] / max(n['user'], 0.01):.2f} | |",
-        f"| CPU system | {s['sys']:.2f} s | {n['sys']:.2f} s | {u['sys']:.2f} s "
-        f"| {s['sys'] / max(n['sys'], 0.01):.2f} | |",
-        f"| peak memory | {s['mib']:.0f} MiB | {n['mib']:.0f} MiB | {u['mib']:.0f} MiB "
-        f"| {s['mib'] / n['mib']:.2f} | |",
-        f"| setup file without its payload | {sizes['without_payload']:,} bytes "
-        f"| {stub:,} bytes (stub) | | {sizes['without_payload'] / stub:.2f} | |",
+        row("wall time", "wall", " s", "{:.2f}", True),
+        row("CPU user", "user", " s", "{:.2f}", False),
+        row("CPU system", "sys", " s", "{:.2f}", False),
+        row("peak memory", "mib", " MiB", "{:.0f}", False),
+        "| setup file without its payload | "
+        + (f"{os.path.getsize(args.baseline) - sizes['payload']:,} bytes | " if b else "")
+        + f"{sizes['without_payload']:,} bytes | {stub:,} bytes (stub) | "
+        + f"| {sizes['without_payload'] / stub:.2f} | |",
     ]
-    return "\n".join([
+    head = "| | " + ("earlier build (baseline) | " if b else "") + "this setup | NSIS peer " \
+        + "| native `unzip` | setup / NSIS | setup / unzip |"
+    lines = [
         f"<!-- bench {args.megabytes} MB: begin -->",
         f"### {args.megabytes} MB payload",
         "",
@@ -110,16 +118,20 @@ def block(args, m, sizes):
         f"{args.files:,} files; archive {kb(os.path.getsize(args.archive))}; "
         f"medians of {s['runs']} runs each.",
         "",
-        "| | this setup | NSIS peer | native `unzip` | setup / NSIS | setup / unzip |",
-        "|---|---|---|---|---|---|",
+        head,
+        "|---" * (head.count("|") - 1) + "|",
         *rows,
         "",
         f"Setup file {sizes['file']:,} bytes: payload resource {sizes['payload']:,}, other "
         f"resources {sizes['other_resources']:,}, code and data {sizes['code_and_data']:,}, "
         f"symbols {sizes['symbols']:,}. NSIS installer "
         f"{os.path.getsize(args.nsis_installer):,} bytes, its stub alone {stub:,}.",
-        f"<!-- bench {args.megabytes} MB: end -->",
-    ])
+    ]
+    if b:
+        lines.append(f"Against the earlier build: wall time {s['wall'] / b['wall']:.2f}, "
+                     f"peak memory {s['mib'] / b['mib']:.2f}.")
+    lines.append(f"<!-- bench {args.megabytes} MB: end -->")
+    return "\n".join(lines)
 
 
 def write_doc(path, text, megabytes):
@@ -156,6 +168,7 @@ def main():
         ap.add_argument(name, required=True)
     ap.add_argument("--megabytes", type=int, required=True)
     ap.add_argument("--files", type=int, required=True)
+    ap.add_argument("--baseline", help="an earlier build of the setup, run in the same rounds")
     report(ap.parse_args())
 
 
