@@ -7,6 +7,7 @@
 
 #include "app/product_info.h"
 #include "app/string_table.h"
+#include "framework/path.h"
 #include "framework/registry.h"
 #include "framework/scoped_handles.h"
 #include "res/resource.h"
@@ -53,10 +54,8 @@ void GetDefaultInstallFolder(wchar_t (&folder)[MAX_PATH]) {
                               programFiles, MAX_PATH)) {
     return;
   }
-  AppendBackslashIfMissing(programFiles, MAX_PATH - 2);
-  if (wcslen(programFiles) + wcslen(lk::kProductName) >= MAX_PATH) return;
-  wcscat(programFiles, lk::kProductName);
-  wcscpy(folder, programFiles);
+  wchar_t joined[MAX_PATH] = {};
+  if (lk::JoinPath(programFiles, lk::kProductName, joined)) wcscpy(folder, joined);
 }
 
 bool GetPreviousInstallFolder(wchar_t (&folder)[MAX_PATH]) {
@@ -161,7 +160,8 @@ void AppendProductFolderIfMissing(wchar_t* folder) {
   }
   bool append = beforeLast > 0 ? _wcsicmp(folder + beforeLast, L"\\lumenkast\\") != 0
                                  : length == 3;
-  if (append && length + wcslen(L"Lumenkast\\") < MAX_PATH) wcscat(folder, L"Lumenkast\\");
+  wchar_t joined[MAX_PATH] = {};
+  if (append && lk::JoinPath(folder, L"Lumenkast\\", joined)) wcscpy(folder, joined);
 }
 
 void ApplyBrowsedFolder(HWND page) {

@@ -43,6 +43,14 @@ class ScopedHandle {
   T value_ = Traits::Invalid();
 };
 
+// A handle that is null when invalid and closed by CloseFunction.
+template <typename T, auto CloseFunction>
+struct NullHandleTraits {
+  static T Invalid() { return nullptr; }
+  static bool IsValid(T h) { return h != nullptr; }
+  static void Close(T h) { CloseFunction(h); }
+};
+
 struct FileHandleTraits {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
   static bool IsValid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
@@ -50,33 +58,11 @@ struct FileHandleTraits {
 };
 using ScopedFileHandle = ScopedHandle<HANDLE, FileHandleTraits>;
 
-struct KeyTraits {
-  static HKEY Invalid() { return nullptr; }
-  static bool IsValid(HKEY k) { return k != nullptr; }
-  static void Close(HKEY k) { RegCloseKey(k); }
-};
-
-struct ModuleTraits {
-  static HMODULE Invalid() { return nullptr; }
-  static bool IsValid(HMODULE m) { return m != nullptr; }
-  static void Close(HMODULE m) { FreeLibrary(m); }
-};
-using ScopedModule = ScopedHandle<HMODULE, ModuleTraits>;
-
-struct GdiObjectTraits {
-  static HGDIOBJ Invalid() { return nullptr; }
-  static bool IsValid(HGDIOBJ o) { return o != nullptr; }
-  static void Close(HGDIOBJ o) { DeleteObject(o); }
-};
-using ScopedGdiObject = ScopedHandle<HGDIOBJ, GdiObjectTraits>;
-
-struct DcTraits {
-  static HDC Invalid() { return nullptr; }
-  static bool IsValid(HDC d) { return d != nullptr; }
-  static void Close(HDC d) { DeleteDC(d); }
-};
+using KeyTraits = NullHandleTraits<HKEY, RegCloseKey>;
+using ScopedModule = ScopedHandle<HMODULE, NullHandleTraits<HMODULE, FreeLibrary>>;
+using ScopedGdiObject = ScopedHandle<HGDIOBJ, NullHandleTraits<HGDIOBJ, DeleteObject>>;
 // A device context made with CreateDCW / CreateCompatibleDC.
-using ScopedCreatedDc = ScopedHandle<HDC, DcTraits>;
+using ScopedCreatedDc = ScopedHandle<HDC, NullHandleTraits<HDC, DeleteDC>>;
 
 // A COM interface pointer that is released when it goes out of scope.
 template <typename T>
@@ -117,24 +103,10 @@ class ScopedComApartment {
   HRESULT result_;
 };
 
-// Memory from LocalAlloc / CoTaskMemAlloc style allocators.
-struct CoTaskMemTraits {
-  static void* Invalid() { return nullptr; }
-  static bool IsValid(void* p) { return p != nullptr; }
-  static void Close(void* p) { CoTaskMemFree(p); }
-};
-using ScopedCoTaskMem = ScopedHandle<void*, CoTaskMemTraits>;
+// Memory from CoTaskMemAlloc (item lists of the shell, for example).
+using ScopedCoTaskMem = ScopedHandle<void*, NullHandleTraits<void*, CoTaskMemFree>>;
 
-// A handle that is null when invalid and closed by CloseFunction, for handle types of
-// libraries (for example an archive of minizip).
-template <typename T, auto CloseFunction>
-struct NullHandleTraits {
-  static T Invalid() { return nullptr; }
-  static bool IsValid(T h) { return h != nullptr; }
-  static void Close(T h) { CloseFunction(h); }
-};
-
-// A C runtime stream that is closed with fclose.
+// A C runtime stream that is closed with fclose; an archive of minizip is owned the same way.
 using ScopedCFile = ScopedHandle<FILE*, NullHandleTraits<FILE*, fclose>>;
 
 // Memory from malloc / calloc, released with free.
