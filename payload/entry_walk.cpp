@@ -68,8 +68,14 @@ const char* BareName(const char* stored) {
 }
 
 // Creates or truncates a file; a read-only file is refused as Windows refuses it, also where a
-// privileged process could open it anyway.
+// privileged process could open it anyway. A new file, the usual case, takes one look-up of
+// its name.
 HANDLE OpenForWriting(const wchar_t* path) {
+  HANDLE created = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (created != INVALID_HANDLE_VALUE) return created;
+  const DWORD error = GetLastError();
+  if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return INVALID_HANDLE_VALUE;
   const DWORD attributes = GetFileAttributesW(path);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
     return INVALID_HANDLE_VALUE;
