@@ -152,7 +152,7 @@ void FormTempPath(const wchar_t* settingsFile, wchar_t (&path)[MAX_PATH]) {
   wchar_t directory[_MAX_DIR] = {};
   _wsplitpath(settingsFile, drive, directory, nullptr, nullptr);
   wchar_t folder[MAX_PATH] = {};
-  swprintf(folder, MAX_PATH, L"%ls%ls", drive, directory);
+  _snwprintf(folder, MAX_PATH - 1, L"%ls%ls", drive, directory);
   JoinPath(folder, kTempFileName, path);
 }
 
