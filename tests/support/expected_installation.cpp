@@ -8,15 +8,6 @@
 
 namespace lktest {
 
-namespace {
-
-struct ExpectedString {
-  HKEY root;
-  std::wstring key;
-  const wchar_t* name;
-  std::wstring data;
-};
-
 std::vector<ExpectedString> ApplicationStrings(const std::wstring& folder) {
   const std::wstring viewer = folder + L"lk_main64.exe";
   const std::wstring open = L"\"" + viewer + L"\" \"%1\"";
@@ -45,7 +36,17 @@ std::vector<ExpectedString> ApplicationStrings(const std::wstring& folder) {
   };
 }
 
-}  // namespace
+std::vector<ExpectedDword> ApplicationDwords() {
+  return {
+      {HKLM, kUninstallKey, L"VersionMajor", 4},
+      {HKLM, kUninstallKey, L"VersionMinor", 50},
+      {HKLM, kUninstallKey, L"EstimatedSize", 5120},
+  };
+}
+
+std::wstring IdentifierKey(const std::wstring& typeKey) {
+  return L"SOFTWARE\\Classes\\Lumenkast." + typeKey;
+}
 
 std::wstring ExplorerChoiceKey(const std::wstring& extension) {
   return L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\." + extension +
@@ -56,14 +57,14 @@ void ExpectApplicationKeys(const std::wstring& folder) {
   for (const ExpectedString& v : ApplicationStrings(folder)) {
     EXPECT_TRUE(RegStringIs(v.root, v.key, v.name, v.data));
   }
-  EXPECT_TRUE(RegDwordIs(HKEY_LOCAL_MACHINE, kUninstallKey, L"VersionMajor", 4));
-  EXPECT_TRUE(RegDwordIs(HKEY_LOCAL_MACHINE, kUninstallKey, L"VersionMinor", 50));
-  EXPECT_TRUE(RegDwordIs(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize", 5120));
+  for (const ExpectedDword& v : ApplicationDwords()) {
+    EXPECT_TRUE(RegDwordIs(v.root, v.key, v.name, v.data));
+  }
 }
 
 void ExpectIdentifier(const std::wstring& typeKey, const std::wstring& viewer,
                       const std::wstring& description, const std::wstring& icon) {
-  const std::wstring identifier = L"SOFTWARE\\Classes\\Lumenkast." + typeKey;
+  const std::wstring identifier = IdentifierKey(typeKey);
   EXPECT_TRUE(RegStringIs(HKLM, identifier, nullptr, description));
   EXPECT_TRUE(RegStringIs(HKLM, identifier + L"\\shell\\open\\command", nullptr,
                           L"\"" + viewer + L"\" \"%1\""));

@@ -31,6 +31,32 @@ constexpr const wchar_t* kAppXOverrideKeys[] = {
     L"SOFTWARE\\Classes\\AppX6eg8h5sxqq90pv53845wmnbewywdqq5h",
 };
 
+// One value of the viewer's registration (name null: the key's default value).
+struct ExpectedString {
+  HKEY root;
+  std::wstring key;
+  const wchar_t* name;
+  std::wstring data;
+};
+struct ExpectedDword {
+  HKEY root;
+  std::wstring key;
+  const wchar_t* name;
+  DWORD data;
+};
+
+// The string values of the viewer's own registration for the installation folder (with its
+// trailing backslash): the "Browse with" verbs, the identifier, the application entry, the
+// uninstall entry, the program command, the capabilities and the registered application.
+std::vector<ExpectedString> ApplicationStrings(const std::wstring& folder);
+// Its numbers: the version and size in the uninstall entry.
+std::vector<ExpectedDword> ApplicationDwords();
+
+// The key of the identifier "Lumenkast.<typeKey>" (HKEY_LOCAL_MACHINE); its description is
+// the default value, its open command and icon the defaults of "shell\open\command" and
+// "DefaultIcon" below it.
+std::wstring IdentifierKey(const std::wstring& typeKey);
+
 // The explorer's choice for an extension (without its dot), under HKEY_CURRENT_USER.
 std::wstring ExplorerChoiceKey(const std::wstring& extension);
 

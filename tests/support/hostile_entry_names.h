@@ -1,0 +1,51 @@
+// Stored entry names an archive may carry to write outside the target folder, onto a
+// device, or under a name Windows changes, with what the unpacking makes of each. The unit
+// tests of the unpacking and the end-to-end tests of the setup both walk this one table,
+// so a name is added, or its outcome changed, here alone.
+#pragma once
+
+namespace lktest {
+
+enum class EntryNameOutcome {
+  kRefused,  // the name check refuses it: nothing is written for it, the unpacking reports -1
+  kNotOpened,  // Windows does not open it: passed over as well, the unpacking reports -1
+  kWritten,  // the unpacking goes on as for any name and reports 0; nothing lands outside
+             // the target folder
+};
+
+struct HostileEntryName {
+  const char* storedName;
+  EntryNameOutcome outcome;
+};
+
+constexpr HostileEntryName kHostileEntryNames[] = {
+    // Names that lead out of the target folder, or name a drive, a share or a stream.
+    {"..\\x", EntryNameOutcome::kRefused},
+    {"../x", EntryNameOutcome::kRefused},
+    {"a/../../x", EntryNameOutcome::kRefused},
+    {"a\\..\\..\\x", EntryNameOutcome::kRefused},
+    {"C:\\x", EntryNameOutcome::kRefused},
+    {"C:/x", EntryNameOutcome::kRefused},
+    {"C:x", EntryNameOutcome::kRefused},
+    {"\\x", EntryNameOutcome::kRefused},
+    {"/x", EntryNameOutcome::kRefused},
+    {"\\\\server\\share\\x", EntryNameOutcome::kRefused},
+    {"//server/share/x", EntryNameOutcome::kRefused},
+    {"\\\\?\\C:\\x", EntryNameOutcome::kRefused},
+    {".. /x", EntryNameOutcome::kRefused},
+    {"a/.../x", EntryNameOutcome::kRefused},
+    {"x.txt:stream", EntryNameOutcome::kRefused},
+    {"../evil/", EntryNameOutcome::kRefused},
+    {"C:/evil/", EntryNameOutcome::kRefused},
+    // Device names and names Windows trims (a trailing dot or blank). Under Wine a printer
+    // port without a printer does not open.
+    {"NUL", EntryNameOutcome::kWritten},
+    {"nul.txt", EntryNameOutcome::kWritten},
+    {"Plugins/aux.dll", EntryNameOutcome::kWritten},
+    {"LPT1", EntryNameOutcome::kNotOpened},
+    {"trailing.", EntryNameOutcome::kWritten},
+    {"trailing ", EntryNameOutcome::kWritten},
+    {"dotted./x.txt", EntryNameOutcome::kWritten},
+};
+
+}  // namespace lktest

@@ -1,0 +1,111 @@
+// Damaged archives through the unpacking: byte flips in local headers, entry data and the
+// central directory, truncation, and extreme sizes, counts and offsets. Whatever the damage,
+// the result is 0 or -1, nothing lands outside the target folder, and nothing is written to
+// the temporary folder.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+#include <string>
+
+#include "payload/folder_paths.h"
+#include "payload/payload_extraction.h"
+#include "support/archive_mutator.h"
+#include "support/fuzz_budget.h"
+#include "support/test_support.h"
+#include "support/test_zip_writer.h"
+
+namespace lktest {
+namespace {
+
+using Names = std::set<std::wstring>;
+
+// Every file and folder under root, relative to it; folders end in a backslash.
+void ListTree(const std::wstring& root, const std::wstring& prefix, Names* names) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((root + prefix + L"*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      names->insert(prefix + name + L"\\");
+      ListTree(root, prefix + name + L"\\", names);
+    } else {
+      names->insert(prefix + name);
+    }
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+}
+
+Names TopLevel(const std::wstring& folder) {
+  Names names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do names.insert(data.cFileName); while (FindNextFileW(find, &data));
+  FindClose(find);
+  return names;
+}
+
+// An archive whose names are one changed byte away from leaving the folder ("..x/",
+// "b.bin" becoming "/.bin"), with folders, deflated text and data that does not compress.
+std::string BaseArchive() {
+  std::string noise;
+  std::mt19937 random(7);
+  for (int i = 0; i < 3000; ++i) noise += static_cast<char>(random());
+  TestZipWriter zip;
+  zip.Folder("Sub/")
+      .File("Sub/a.txt", std::string(4000, 'a') + "end")
+      .File("b.bin", noise)
+      .File("..x/y.txt", "one flip from the parent folder")
+      .File("Sub/Deep/d.txt", "a folder without its own entry")
+      .File("c", "c");
+  return zip.Bytes();
+}
+
+TEST(ArchiveFuzz, DamagedArchivesAreUnpackedOrRefusedWithinTheTarget) {
+  TempFolder scratch;
+  TempFolder temp;
+  TempFolder carrier;  // the file each archive is read from, as a stretch of it
+  ScopedEnvironmentVariable tmp(L"TMP", temp.Path().c_str());
+  ScopedEnvironmentVariable temp2(L"TEMP", temp.Path().c_str());
+  CurrentDirectoryGuard cwd;
+  // The target lies two folders deep, so that an escape of one or two levels shows.
+  const std::wstring target = scratch / L"a\\b\\target\\";
+  const Names outside = {L"a\\", L"a\\b\\", L"a\\b\\target\\"};
+  const Names driveRoot = TopLevel(L"C:\\");
+
+  const std::string base = BaseArchive();
+  ArchiveMutator mutator(base, FuzzSeed(1210));
+  const unsigned count = FuzzCount(2000);
+  for (unsigned n = 0; n < count; ++n) {
+    SCOPED_TRACE(testing::Message() << "mutated archive " << n);
+    ASSERT_EQ(1, MakeDirectoryPath(target.c_str()));
+    const std::string archive = n == 0 ? base : mutator.Next();
+    const std::string before = "MZ stub before the archive";
+    const std::wstring file = carrier / L"setup.bin";
+    ASSERT_TRUE(WriteFileBytes(file, before + archive + "trailing bytes"));
+    const int result = UnpackArchiveInFile(file.c_str(), FileSpan{before.size(), archive.size()},
+                                           target.c_str(), 0);
+    SetCurrentDirectoryW(scratch.Path().c_str());
+    if (n == 0) {
+      EXPECT_EQ(0, result) << "the undamaged archive unpacks";
+    }
+    EXPECT_TRUE(result == 0 || result == -1) << result;
+
+    Names written;
+    ListTree(scratch.Path(), L"", &written);
+    for (const std::wstring& name : written) {
+      EXPECT_TRUE(outside.count(name) || name.rfind(L"a\\b\\target\\", 0) == 0)
+          << "outside the target: " << Narrow(name);
+    }
+    EXPECT_EQ(driveRoot, TopLevel(L"C:\\"));
+    EXPECT_TRUE(TopLevel(temp.Path()).size() == 2) << "written to the temporary folder";
+    if (HasFailure()) break;  // the seed and the number name the archive again
+    RemoveTree(scratch / L"a");
+  }
+}
+
+}  // namespace
+}  // namespace lktest
