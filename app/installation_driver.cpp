@@ -14,6 +14,7 @@
 #include "framework/path.h"
 #include "integration/app_registration.h"
 #include "integration/format_catalogue.h"
+#include "integration/registration_failures.h"
 #include "payload/payload_extraction.h"
 #include "res/resource.h"
 
@@ -29,6 +30,32 @@ void ReportFailure(int unattended, const std::wstring& text, const std::wstring&
   MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_ICONERROR);
 }
 
+// Keys or shortcuts that could not be written: a warning in the wizard, the log entry
+// (string 12 and the first that failed) when unattended. The unpacking has made the target
+// the current directory; the log belongs in the one the setup was started in.
+void ReportIncompleteRegistration(int unattended, const RegistrationFailures& failures,
+                                  const wchar_t* startDirectory) {
+  const std::wstring text = LoadResString(IDS_REGISTRATION_INCOMPLETE) + L": " + failures.First();
+  if (unattended) {
+    wchar_t target[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, target);
+    SetCurrentDirectoryW(startDirectory);
+    AppendInstallLog(text.c_str());
+    SetCurrentDirectoryW(target);
+    return;
+  }
+  std::wstring caption = LoadResString(IDS_CAPTION);
+  MessageBoxW(GetActiveWindow(), text.c_str(), caption.c_str(), MB_ICONEXCLAMATION);
+}
+
+// Empty, or a relative folder, which would put the files under whatever the current
+// directory is. Blanks alone are left to the folder creation, which cannot make a folder
+// of them.
+bool IsInvalidTargetFolder(const wchar_t* folder) {
+  if (folder[0] == L'\0') return true;
+  return folder[wcsspn(folder, L" ")] != L'\0' && !IsAbsoluteDriveFolder(folder);
+}
+
 bool ConfirmAssociations() {
   std::wstring caption = LoadResString(IDS_CAPTION);
   std::wstring text = LoadResString(IDS_CONFIRM_ASSOCIATIONS);
@@ -39,17 +66,19 @@ bool ConfirmAssociations() {
 }  // namespace
 
 int RunInstallation(InstallOptions& options) {
+  wchar_t startDirectory[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, startDirectory);
   wchar_t working[MAX_PATH] = {};
   wcsncpy(working, options.targetFolder, MAX_PATH - 1);
-  if (working[0] == L'\0') {
+  if (IsInvalidTargetFolder(working)) {
     std::wstring text = LoadResString(IDS_INVALID_FOLDER);
     ReportFailure(options.unattended, text, text + L": " + working);
-    return 0;
+    return kInstallationFailed;
   }
   if (!CreateFolderTree(working)) {
     std::wstring text = LoadResString(IDS_CANNOT_CREATE_FOLDER);
     ReportFailure(options.unattended, text, text + L": " + working);
-    return 0;
+    return kInstallationFailed;
   }
 
   wchar_t plugins[MAX_PATH] = {};
@@ -63,22 +92,30 @@ int RunInstallation(InstallOptions& options) {
   if (ExtractPayload(working, keepIconLibrary) != 0) {
     std::wstring text = LoadResString(IDS_INSTALL_FAILED);
     ReportFailure(options.unattended, text, working + (L": " + text));
-    return 0;
+    return kInstallationFailed;
   }
 
+  // From here on the folder is the one the files went to: CreateFolderTree has trimmed the
+  // blanks around each of its components.
   wchar_t settingsFile[MAX_PATH] = {};
-  PrepareSettingsFile(options.targetFolder, options.settingsFolder, settingsFile);
+  PrepareSettingsFile(working, options.settingsFolder, settingsFile);
 
   if (options.associateFormats && !options.unattended && !ConfirmAssociations()) {
     SelectNoFormats(options.formatSelection);
     options.associateFormats = 0;
   }
-  RegisterApplication(options.associateFormats, options.targetFolder, options.startMenuGroup,
+  RegistrationFailures failures;
+  RegisterApplication(options.associateFormats, working, options.startMenuGroup,
                       options.desktopShortcut, options.thumbnailsShortcut, options.allUsers,
-                      options.formatSelection);
+                      options.formatSelection, &failures);
 
   if (FILE* file = _wfopen(settingsFile, L"rb")) ConvertSettingsToUnicode(settingsFile, file);
-  return 1;
+  wcscpy(options.targetFolder, working);
+  if (failures.Any()) {
+    ReportIncompleteRegistration(options.unattended, failures, startDirectory);
+    return kInstalledIncomplete;
+  }
+  return kInstalled;
 }
 
 int RunInstallation(const wchar_t* targetFolder, int startMenuGroup, int desktopShortcut,

@@ -5,9 +5,17 @@
 
 #include "app/install_options.h"
 
-// The installation of options. 1 when the payload was unpacked and the later steps ran; 0
-// after a failure that has been reported (message box in the wizard, install log when
-// unattended). A No to the wizard's confirmation clears options' format selection.
+// Results of RunInstallation.
+constexpr int kInstallationFailed = 0;  // reported; the viewer's files are not in place
+constexpr int kInstalled = 1;
+// The files are in place, but a registry key or shortcut could not be written (reported).
+constexpr int kInstalledIncomplete = 2;
+
+// The installation of options, with every failure reported (message box in the wizard,
+// install log when unattended). A target folder that is empty or not an absolute path on
+// a drive is refused. A No to the wizard's confirmation clears options' format selection;
+// once the files are in place, options' target folder is the folder as installed
+// (components trimmed, trailing backslash).
 int RunInstallation(InstallOptions& options);
 
 // The same with the nine choices one by one, in the order of InstallOptions.

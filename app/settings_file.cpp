@@ -9,11 +9,12 @@
 #include "app/target_folder.h"
 #include "framework/path.h"
 #include "framework/scoped_handles.h"
+#include "framework/unique_file.h"
 
 namespace {
 
 constexpr wchar_t kSettingsFileName[] = L"lk_main64.ini";
-constexpr wchar_t kTempFileName[] = L"lk_main64.ini_temp";
+constexpr wchar_t kTempFileStem[] = L"lk_main64.ini_temp";
 
 // A settings file under a folder named like this belongs to a portable installation,
 // whose viewer also reads the language and skin from its program folder.
@@ -57,8 +58,9 @@ bool FormProgramFolderSettingsFile(const wchar_t* targetFolder, wchar_t (&path)[
 
 // The folder the settings folder text names, created. False when the text names no
 // folder at all (spaces only, only references to undefined variables, or an expansion
-// too long): the settings then stay next to the viewer instead of landing in the
-// Windows folder, where the profile functions put a file named without a folder.
+// too long) or the folder cannot be created: the settings then stay next to the viewer
+// instead of landing in the Windows folder, where the profile functions put a file named
+// without a folder, or nowhere.
 bool ResolveSettingsFolder(const wchar_t* settingsFolder, wchar_t (&folder)[MAX_PATH]) {
   if (wcschr(settingsFolder, L'%')) {
     ExpandVariableReferences(settingsFolder, folder);
@@ -67,9 +69,9 @@ bool ResolveSettingsFolder(const wchar_t* settingsFolder, wchar_t (&folder)[MAX_
     folder[MAX_PATH - 1] = L'\0';
   }
   TrimSpaces(folder);
-  if (folder[0] == L'\0') return false;
-  CreateFolderTree(folder);
-  return true;
+  // A folder that cannot be created (no such drive, no rights) would leave the viewer
+  // pointed at settings that are nowhere.
+  return folder[0] != L'\0' && CreateFolderTree(folder) != 0;
 }
 
 bool IsPortableSettingsFile(const wchar_t* settingsFile) {
@@ -102,15 +104,21 @@ size_t ReadPiece(FILE* file, char (&piece)[kPieceBytes]) {
   return length;
 }
 
-bool WriteUnits(FILE* file, const wchar_t* text, size_t count) {
-  return fwrite(text, sizeof(wchar_t), count, file) == count;
+bool WriteBytes(HANDLE file, const void* bytes, size_t count) {
+  DWORD written = 0;
+  return WriteFile(file, bytes, static_cast<DWORD>(count), &written, nullptr) &&
+         written == count;
+}
+
+bool WriteUnits(HANDLE file, const wchar_t* text, size_t count) {
+  return WriteBytes(file, text, count * sizeof(wchar_t));
 }
 
 // Writes the mark, the header and the whole of source, converted from the ANSI code page,
 // into target. pieces receives the number of pieces read. False on any read or write error.
-bool WriteUnicodeCopy(FILE* source, FILE* target, int& pieces) {
+bool WriteUnicodeCopy(FILE* source, HANDLE target, int& pieces) {
   pieces = 0;
-  if (fwrite(kUnicodeMark, 1, 2, target) != 2) return false;
+  if (!WriteBytes(target, kUnicodeMark, 2)) return false;
   if (!WriteUnits(target, kUnicodeHeader, wcslen(kUnicodeHeader))) return false;
   char piece[kPieceBytes];
   wchar_t wide[kPieceUnits];
@@ -146,14 +154,13 @@ class ExpandedText {
   bool overflow_ = false;
 };
 
-// The temporary file's path: the settings file's drive and folder, then kTempFileName.
-void FormTempPath(const wchar_t* settingsFile, wchar_t (&path)[MAX_PATH]) {
+// The settings file's drive and folder.
+void FolderOf(const wchar_t* settingsFile, wchar_t (&folder)[MAX_PATH]) {
   wchar_t drive[_MAX_DRIVE] = {};
   wchar_t directory[_MAX_DIR] = {};
   _wsplitpath(settingsFile, drive, directory, nullptr, nullptr);
-  wchar_t folder[MAX_PATH] = {};
   _snwprintf(folder, MAX_PATH - 1, L"%ls%ls", drive, directory);
-  JoinPath(folder, kTempFileName, path);
+  folder[MAX_PATH - 1] = L'\0';
 }
 
 }  // namespace
@@ -242,23 +249,22 @@ bool ConvertSettingsToUnicode(const wchar_t* settingsFile, FILE* file) {
   if (fread(mark, 1, 2, file) == 2 && mark[0] == 0xFF && mark[1] == 0xFE) return true;
   rewind(file);
 
+  // The copy is made beside the settings file, under a new name of its own: the folder may
+  // be one the user can write to, and this process may run elevated.
+  wchar_t folder[MAX_PATH] = {};
+  FolderOf(settingsFile, folder);
   wchar_t tempFile[MAX_PATH] = {};
-  FormTempPath(settingsFile, tempFile);
-  ScopedCFile target(_wfopen(tempFile, L"wb"));
+  lk::ScopedFileHandle target = lk::CreateUniqueFile(folder, kTempFileStem, L"",
+                                                     FILE_ATTRIBUTE_NORMAL, tempFile, MAX_PATH);
   if (!target) return false;
 
   int pieces = 0;
   bool written = WriteUnicodeCopy(file, target.Get(), pieces);
   source.Reset();
-  written = fclose(target.Release()) == 0 && written;
+  written = CloseHandle(target.Release()) && written;
   // A copy that is incomplete must never replace the settings file.
-  if (!written) {
-    DeleteFileW(tempFile);
-    return false;
-  }
-  if (pieces == 0) {
-    DeleteFileW(tempFile);
-    return true;
-  }
-  return MoveFileExW(tempFile, settingsFile, MOVEFILE_REPLACE_EXISTING) != FALSE;
+  bool converted = written && (pieces == 0 ||
+                               MoveFileExW(tempFile, settingsFile, MOVEFILE_REPLACE_EXISTING));
+  if (!written || pieces == 0 || !converted) DeleteFileW(tempFile);
+  return converted;
 }

@@ -6,8 +6,8 @@
 #include <cstdio>
 
 // Writes the settings keys and returns the settings file's path in settingsFile (MAX_PATH).
-// A settings folder text that names no folder once expanded and trimmed counts as empty:
-// the settings then stay in the program folder.
+// A settings folder text that names no folder once expanded and trimmed, or a folder that
+// cannot be created, counts as empty: the settings then stay in the program folder.
 void PrepareSettingsFile(const wchar_t* targetFolder, const wchar_t* settingsFolder,
                          wchar_t (&settingsFile)[MAX_PATH]);
 
@@ -27,6 +27,7 @@ ToolbarSkin ChooseToolbarSkin();
 
 // Rewrites the settings file as UTF-16 with the header; file is the settings file opened
 // for binary reading, and is closed here. A file already in UTF-16, or an empty one, is
-// left alone (true). False when the copy cannot be written completely or the move fails;
-// the settings file then keeps its former content.
+// left alone (true). The copy is written to a new file of a unique name beside it. False
+// when the copy cannot be written completely or the move fails; the settings file then
+// keeps its former content and no copy is left behind.
 bool ConvertSettingsToUnicode(const wchar_t* settingsFile, FILE* file);

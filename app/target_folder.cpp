@@ -95,6 +95,12 @@ void TrimSpaces(wchar_t* text) {
   }
 }
 
+bool IsAbsoluteDriveFolder(const wchar_t* folder) {
+  const wchar_t* p = folder + wcsspn(folder, L" ");
+  const bool letter = (p[0] >= L'A' && p[0] <= L'Z') || (p[0] >= L'a' && p[0] <= L'z');
+  return letter && p[1] == L':' && (p[2] == L'\\' || p[2] == L'/');
+}
+
 int CreateFolderTree(wchar_t* path) {
   TrimSpaces(path);
   if (path[0] == L'\0') return 0;

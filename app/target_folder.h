@@ -16,6 +16,11 @@ void GetProposedInstallFolder(wchar_t (&folder)[MAX_PATH]);
 // Removes trailing spaces, then leading spaces (space character only), in place.
 void TrimSpaces(wchar_t* text);
 
+// True when folder, without its surrounding spaces, is an absolute path on a drive: a
+// letter, a colon and a backslash (or slash). Relative paths ("Lumenkast", "C:x"), paths
+// from the current drive's root ("\\x"), network paths and unexpanded variables are not.
+bool IsAbsoluteDriveFolder(const wchar_t* folder);
+
 // Normalises the path in place (spaces trimmed, trailing backslash) and creates every
 // missing folder of it. path is a buffer of MAX_PATH characters. 1 when the folder
 // exists and can be entered afterwards, 0 otherwise. The current directory is kept.

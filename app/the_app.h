@@ -13,7 +13,8 @@ class TheApp : public CWinApp {
   int ExitInstance() override { return exitCode_; }
 
   // The unattended installation; returns the process exit code (0 installed,
-  // 1 failed, 2 refused because the viewer runs).
+  // 1 failed, 2 refused because the viewer runs, 3 installed but a registry key or
+  // shortcut could not be written).
   int RunUnattended();
   // The wizard; returns the process exit code (always 0).
   int RunWizard();
@@ -29,3 +30,4 @@ class TheApp : public CWinApp {
 constexpr int kExitInstalled = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitViewerRunning = 2;
+constexpr int kExitRegistrationIncomplete = 3;

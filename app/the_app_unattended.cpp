@@ -21,5 +21,9 @@ int TheApp::RunUnattended() {
   ApplyCommandLineOptions(GetCommandLineW(), options);
   options.unattended = 1;
 
-  return RunInstallation(options) == 1 ? kExitInstalled : kExitFailed;
+  switch (RunInstallation(options)) {
+    case kInstalled: return kExitInstalled;
+    case kInstalledIncomplete: return kExitRegistrationIncomplete;
+    default: return kExitFailed;
+  }
 }

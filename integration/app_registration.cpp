@@ -51,115 +51,143 @@ std::wstring VersionText() {
   return text;
 }
 
-using lk::SetDefaultValue;
+// The first failure of a row of writes into one key; ERROR_SUCCESS when all went well.
+class FirstStatus {
+ public:
+  void operator+=(LONG status) {
+    if (status_ == ERROR_SUCCESS) status_ = status;
+  }
+  LONG Get() const { return status_; }
+
+ private:
+  LONG status_ = ERROR_SUCCESS;
+};
 
 void CreateDesktopShortcuts(const RegistrationPaths& paths, int desktop, int thumbnails,
-                            int allUsers) {
+                            int allUsers, RegistrationFailures* failures) {
   const wchar_t* viewer = paths.viewer.c_str();
   if (desktop) {
     CreateDesktopShortcut(viewer, L"Lumenkast 64.lnk", nullptr, L"Lumenkast 64 - Bildbetrachter",
-                          nullptr, 0, allUsers);
+                          nullptr, 0, allUsers, failures);
   }
   if (thumbnails) {
     CreateDesktopShortcut(viewer, L"Lumenkast 64 Thumbnails.lnk", viewer, L"Lumenkast - Thumbnails",
-                          L"/thumbs", 7, allUsers);
+                          L"/thumbs", 7, allUsers, failures);
   }
 }
 
 // "Browse with" on folders and drives.
-void WriteBrowseVerbs(const RegistrationPaths& paths) {
+void WriteBrowseVerbs(const RegistrationPaths& paths, RegistrationFailures* failures) {
   for (const wchar_t* target : {L"Directory", L"Drive"}) {
     const std::wstring verbKey =
         std::wstring(L"SOFTWARE\\Classes\\") + target + L"\\shell\\" + kVerbName;
-    SetDefaultValue(HKEY_LOCAL_MACHINE, verbKey, kVerbName);
-    SetDefaultValue(HKEY_LOCAL_MACHINE, verbKey + L"\\command", paths.verbCommand);
+    SetNotedDefaultValue(failures, HKEY_LOCAL_MACHINE, verbKey, kVerbName);
+    SetNotedDefaultValue(failures, HKEY_LOCAL_MACHINE, verbKey + L"\\command", paths.verbCommand);
   }
 }
 
-void WriteIdentifier(const RegistrationPaths& paths) {
-  SetDefaultValue(HKEY_LOCAL_MACHINE, kIdentifierKey, lk::kProductName);
-  SetDefaultValue(HKEY_LOCAL_MACHINE, std::wstring(kIdentifierKey) + kOpenCommandSubkey,
-                  paths.openCommand);
-  RegDeleteKeyW(HKEY_LOCAL_MACHINE, (std::wstring(kIdentifierKey) + L"\\DefaultIcon").c_str());
+void WriteIdentifier(const RegistrationPaths& paths, RegistrationFailures* failures) {
+  SetNotedDefaultValue(failures, HKEY_LOCAL_MACHINE, kIdentifierKey, lk::kProductName);
+  SetNotedDefaultValue(failures, HKEY_LOCAL_MACHINE,
+                       std::wstring(kIdentifierKey) + kOpenCommandSubkey, paths.openCommand);
+  // An icon key left by an earlier installation would hide the viewer's own icon.
+  const std::wstring iconKey = std::wstring(kIdentifierKey) + L"\\DefaultIcon";
+  const LONG deleted = RegDeleteKeyW(HKEY_LOCAL_MACHINE, iconKey.c_str());
+  if (deleted != ERROR_FILE_NOT_FOUND) NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, iconKey, deleted);
 }
 
-void WriteKnownApplication(const RegistrationPaths& paths) {
+void WriteKnownApplication(const RegistrationPaths& paths, RegistrationFailures* failures) {
   const std::wstring applicationKey = std::wstring(L"Applications\\") + lk::kViewerExe;
-  SetDefaultValue(HKEY_CLASSES_ROOT, applicationKey + kOpenCommandSubkey, paths.openCommand);
+  SetNotedDefaultValue(failures, HKEY_CLASSES_ROOT, applicationKey + kOpenCommandSubkey,
+                       paths.openCommand);
   lk::RegistryKey key;
-  if (key.Open(HKEY_CLASSES_ROOT, applicationKey.c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS) {
-    return;
-  }
-  key.SetString(L"FriendlyAppName", kFriendlyAppName);
+  FirstStatus status;
+  status += key.Open(HKEY_CLASSES_ROOT, applicationKey.c_str(), KEY_ALL_ACCESS);
+  if (key) status += key.SetString(L"FriendlyAppName", kFriendlyAppName);
+  NoteKeyWrite(failures, HKEY_CLASSES_ROOT, applicationKey, status.Get());
 }
 
-void WriteUninstallEntry(const RegistrationPaths& paths) {
-  SetDefaultValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"");
-  lk::RegistryKey key;
-  if (key.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return;
+void WriteUninstallValues(const lk::RegistryKey& key, const RegistrationPaths& paths,
+                          FirstStatus& status) {
   const std::wstring version = VersionText();
-  key.SetString(L"DisplayName",
-                (std::wstring(lk::kProductName) + L" " + version + L" (64-bit)").c_str());
-  key.SetString(L"UninstallString", Quoted(paths.folder + lk::kUninstallerExe).c_str());
-  key.SetString(L"Publisher", lk::kPublisher);
-  key.SetString(L"InstallLocation", paths.folder.c_str());
-  key.SetString(L"DisplayVersion", version.c_str());
-  key.SetString(L"DisplayIcon", (paths.viewer + L",0").c_str());
-  key.SetDword(L"VersionMajor", lk::kVersionMajor);
-  key.SetDword(L"VersionMinor", lk::kVersionMinor);
-  key.SetDword(L"EstimatedSize", lk::kEstimatedSizeKb);
+  status += key.SetString(L"DisplayName",
+                          (std::wstring(lk::kProductName) + L" " + version + L" (64-bit)").c_str());
+  status += key.SetString(L"UninstallString", Quoted(paths.folder + lk::kUninstallerExe).c_str());
+  status += key.SetString(L"Publisher", lk::kPublisher);
+  status += key.SetString(L"InstallLocation", paths.folder.c_str());
+  status += key.SetString(L"DisplayVersion", version.c_str());
+  status += key.SetString(L"DisplayIcon", (paths.viewer + L",0").c_str());
+  status += key.SetDword(L"VersionMajor", lk::kVersionMajor);
+  status += key.SetDword(L"VersionMinor", lk::kVersionMinor);
+  status += key.SetDword(L"EstimatedSize", lk::kEstimatedSizeKb);
 }
 
-void WriteProgramKey(const RegistrationPaths& paths) {
+void WriteUninstallEntry(const RegistrationPaths& paths, RegistrationFailures* failures) {
+  FirstStatus status;
+  status += lk::SetDefaultValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"");
   lk::RegistryKey key;
-  key.Create(HKEY_LOCAL_MACHINE, kProgramKey);
+  status += key.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS);
+  if (key) WriteUninstallValues(key, paths, status);
+  NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, kUninstallKey, status.Get());
+}
+
+void WriteProgramKey(const RegistrationPaths& paths, RegistrationFailures* failures) {
+  lk::RegistryKey key;
+  NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, kProgramKey,
+               key.Create(HKEY_LOCAL_MACHINE, kProgramKey));
   key.Reset();
-  SetDefaultValue(HKEY_LOCAL_MACHINE, std::wstring(kProgramKey) + kOpenCommandSubkey,
-                  paths.programCommand);
+  SetNotedDefaultValue(failures, HKEY_LOCAL_MACHINE,
+                       std::wstring(kProgramKey) + kOpenCommandSubkey, paths.programCommand);
 }
 
 // The default-programs capabilities; the pass over the catalogue fills FileAssociations.
-void WriteCapabilities() {
+void WriteCapabilities(RegistrationFailures* failures) {
+  FirstStatus described;
   lk::RegistryKey capabilities;
-  if (capabilities.Create(HKEY_LOCAL_MACHINE, kCapabilitiesKey) == ERROR_SUCCESS) {
-    capabilities.SetString(L"ApplicationDescription", kApplicationDescription);
-    capabilities.Reset();
+  described += capabilities.Create(HKEY_LOCAL_MACHINE, kCapabilitiesKey);
+  if (capabilities) {
+    described += capabilities.SetString(L"ApplicationDescription", kApplicationDescription);
   }
+  NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, kCapabilitiesKey, described.Get());
+  capabilities.Reset();
+
   lk::RegistryKey associations;
-  associations.Create(HKEY_LOCAL_MACHINE, lk::kFileAssociationsKey);
+  NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, lk::kFileAssociationsKey,
+               associations.Create(HKEY_LOCAL_MACHINE, lk::kFileAssociationsKey));
   associations.Reset();
 
+  // A system without the list of registered applications has no list to join.
   lk::RegistryKey registered;
-  if (registered.Open(HKEY_LOCAL_MACHINE, kRegisteredApplicationsKey, KEY_SET_VALUE) !=
-      ERROR_SUCCESS) {
-    return;
-  }
-  registered.SetString(lk::kProductName, kCapabilitiesKey);
+  FirstStatus listed;
+  listed += registered.Open(HKEY_LOCAL_MACHINE, kRegisteredApplicationsKey, KEY_SET_VALUE);
+  if (listed.Get() == ERROR_FILE_NOT_FOUND) return;
+  if (registered) listed += registered.SetString(lk::kProductName, kCapabilitiesKey);
+  NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, kRegisteredApplicationsKey, listed.Get());
 }
 
 }  // namespace
 
 int RegisterApplication(int associateFormats, const wchar_t* installationFolder, int startMenuGroup,
                         int desktopShortcut, int thumbnailsShortcut, int allUsers,
-                        const int32_t* selection) {
+                        const int32_t* selection, RegistrationFailures* failures) {
   RegistrationPaths paths;
   paths.folder = InstallationFolder(installationFolder);
-  if (startMenuGroup) CreateProgramGroup(paths.folder.c_str(), allUsers);
+  if (startMenuGroup) CreateProgramGroup(paths.folder.c_str(), allUsers, failures);
 
   paths.viewer = paths.folder + lk::kViewerExe;
   paths.programCommand = Quoted(paths.viewer);
   paths.openCommand = paths.programCommand + L" \"%1\"";
   paths.verbCommand = paths.programCommand + L" \"%1 /thumbs\"";
-  CreateDesktopShortcuts(paths, desktopShortcut, thumbnailsShortcut, allUsers);
-  if (thumbnailsShortcut) WriteBrowseVerbs(paths);
+  CreateDesktopShortcuts(paths, desktopShortcut, thumbnailsShortcut, allUsers, failures);
+  if (thumbnailsShortcut) WriteBrowseVerbs(paths, failures);
 
-  WriteIdentifier(paths);
-  WriteKnownApplication(paths);
-  WriteUninstallEntry(paths);
-  WriteProgramKey(paths);
-  WriteCapabilities();
+  WriteIdentifier(paths, failures);
+  WriteKnownApplication(paths, failures);
+  WriteUninstallEntry(paths, failures);
+  WriteProgramKey(paths, failures);
+  WriteCapabilities(failures);
 
-  AssociateCatalogue(paths.viewer.c_str(), paths.openCommand.c_str(), selection);
-  if (associateFormats) RefreshShellAssociations();
+  AssociateCatalogue(paths.viewer.c_str(), paths.openCommand.c_str(), selection, failures);
+  if (associateFormats) RefreshShellAssociations(failures);
   return 1;
 }

@@ -23,8 +23,6 @@ constexpr const wchar_t* kAppXIdentifierKeys[] = {
     L"SOFTWARE\\Classes\\AppX6eg8h5sxqq90pv53845wmnbewywdqq5h",
 };
 
-using lk::SetDefaultValue;
-
 // "Lumenkast.<typeKey>"
 std::wstring ProgrammaticIdentifier(const wchar_t* typeKey) {
   return std::wstring(lk::kProductName) + L"." + typeKey;
@@ -40,21 +38,25 @@ std::wstring IdentifierDescription(const wchar_t* typeKey) {
 }
 
 // The capability value of the type key; skipped when the list cannot be opened.
-LONG AddCapability(const wchar_t* typeKey, const std::wstring& identifier) {
+LONG AddCapability(const wchar_t* typeKey, const std::wstring& identifier,
+                   RegistrationFailures* failures) {
   lk::RegistryKey key;
   LONG status = key.Open(HKEY_LOCAL_MACHINE, lk::kFileAssociationsKey, KEY_SET_VALUE);
-  if (status != ERROR_SUCCESS) return status;
-  return key.SetString((std::wstring(L".") + typeKey).c_str(), identifier.c_str());
+  if (status == ERROR_SUCCESS) {
+    status = key.SetString((std::wstring(L".") + typeKey).c_str(), identifier.c_str());
+  }
+  return NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, lk::kFileAssociationsKey, status);
 }
 
 // The current user's explorer choice of extension, deleted and written anew.
-LONG SetExplorerChoice(const wchar_t* extension, const std::wstring& identifier) {
+LONG SetExplorerChoice(const wchar_t* extension, const std::wstring& identifier,
+                       RegistrationFailures* failures) {
   const std::wstring path = kExplorerFileExtsKey + std::wstring(extension) + L"\\UserChoice";
   RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
   lk::RegistryKey key;
   LONG status = key.Create(HKEY_CURRENT_USER, path.c_str());
-  if (status != ERROR_SUCCESS) return status;
-  return key.SetString(L"Progid", identifier.c_str());
+  if (status == ERROR_SUCCESS) status = key.SetString(L"Progid", identifier.c_str());
+  return NoteKeyWrite(failures, HKEY_CURRENT_USER, path, status);
 }
 
 // The icon a row's identifiers show.
@@ -75,42 +77,48 @@ std::wstring IconString(FormatIcon icon, const std::wstring& viewerPath) {
 }  // namespace
 
 LONG AssociateExtension(const wchar_t* extension, const wchar_t* typeKey,
-                        const wchar_t* openCommand, const wchar_t* iconString, int32_t chosen) {
+                        const wchar_t* openCommand, const wchar_t* iconString, int32_t chosen,
+                        RegistrationFailures* failures) {
   const std::wstring identifier = ProgrammaticIdentifier(typeKey);
   const std::wstring identifierKey = kClassesKey + identifier;
   if (chosen) {
-    SetDefaultValue(HKEY_LOCAL_MACHINE, kClassesKey + std::wstring(L".") + extension, identifier);
+    SetNotedDefaultValue(failures, HKEY_LOCAL_MACHINE,
+                         kClassesKey + std::wstring(L".") + extension, identifier);
   }
-  SetDefaultValue(HKEY_LOCAL_MACHINE, identifierKey, IdentifierDescription(typeKey));
-  SetDefaultValue(HKEY_LOCAL_MACHINE, identifierKey + L"\\shell\\open\\command", openCommand);
-  SetDefaultValue(HKEY_LOCAL_MACHINE, identifierKey + L"\\DefaultIcon", iconString);
-  const LONG status = AddCapability(typeKey, identifier);
+  SetNotedDefaultValue(failures, HKEY_LOCAL_MACHINE, identifierKey,
+                       IdentifierDescription(typeKey));
+  SetNotedDefaultValue(failures, HKEY_LOCAL_MACHINE, identifierKey + L"\\shell\\open\\command",
+                       openCommand);
+  SetNotedDefaultValue(failures, HKEY_LOCAL_MACHINE, identifierKey + L"\\DefaultIcon",
+                       iconString);
+  const LONG status = AddCapability(typeKey, identifier, failures);
   if (!chosen) return status;
-  return SetExplorerChoice(extension, identifier);
+  return SetExplorerChoice(extension, identifier, failures);
 }
 
 void AssociateCatalogue(const wchar_t* viewerPath, const wchar_t* openCommand,
-                        const int32_t* selection) {
+                        const int32_t* selection, RegistrationFailures* failures) {
   for (const FormatEntry& format : FormatCatalogue) {
     const std::wstring icon = IconString(format.icon, viewerPath);
     for (int i = 0; i < format.extensionCount; ++i) {
       const FormatExtension& extension = format.extensions[i];
       AssociateExtension(extension.extension, extension.typeKey, openCommand, icon.c_str(),
-                         selection[format.row]);
+                         selection[format.row], failures);
     }
   }
 }
 
-void RefreshShellAssociations() {
-  if (IsOsVersionAtLeast(6, 2)) SuppressAppXOpenWith();
+void RefreshShellAssociations(RegistrationFailures* failures) {
+  if (IsOsVersionAtLeast(6, 2)) SuppressAppXOpenWith(failures);
   SystemParametersInfoW(SPI_SETICONS, 0, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
   SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSHNOWAIT, nullptr, nullptr);
 }
 
-void SuppressAppXOpenWith() {
+void SuppressAppXOpenWith(RegistrationFailures* failures) {
   for (const wchar_t* path : kAppXIdentifierKeys) {
     lk::RegistryKey key;
-    if (key.Create(HKEY_CURRENT_USER, path) != ERROR_SUCCESS) continue;
-    key.SetString(L"NoOpenWith", L"");
+    LONG status = key.Create(HKEY_CURRENT_USER, path);
+    if (status == ERROR_SUCCESS) status = key.SetString(L"NoOpenWith", L"");
+    NoteKeyWrite(failures, HKEY_CURRENT_USER, path, status);
   }
 }

@@ -73,45 +73,52 @@ std::wstring ViewerPath(const wchar_t* installationFolder) {
 
 int CreateDesktopShortcut(const wchar_t* targetPath, const wchar_t* fileName,
                           const wchar_t* iconFile, const wchar_t* description,
-                          const wchar_t* arguments, int iconIndex, int allUsers) {
-  const std::wstring desktop =
-      SpecialFolder(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP);
-  return SaveShortcut(desktop + fileName, targetPath, arguments, iconFile, iconIndex, description);
+                          const wchar_t* arguments, int iconIndex, int allUsers,
+                          RegistrationFailures* failures) {
+  const std::wstring link =
+      SpecialFolder(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP) + fileName;
+  return NoteLinkSave(failures, link,
+                      SaveShortcut(link, targetPath, arguments, iconFile, iconIndex, description));
 }
 
 int CreateShortcutIn(const wchar_t* folder, const wchar_t* fileName, const wchar_t* targetPath,
-                     const wchar_t* arguments, const wchar_t* iconFile, int iconIndex) {
-  return SaveShortcut(std::wstring(folder) + fileName, targetPath, arguments, iconFile, iconIndex,
-                      nullptr);
+                     const wchar_t* arguments, const wchar_t* iconFile, int iconIndex,
+                     RegistrationFailures* failures) {
+  const std::wstring link = std::wstring(folder) + fileName;
+  return NoteLinkSave(failures, link,
+                      SaveShortcut(link, targetPath, arguments, iconFile, iconIndex, nullptr));
 }
 
-int CreateProgramGroup(const wchar_t* installationFolder, int allUsers) {
+int CreateProgramGroup(const wchar_t* installationFolder, int allUsers,
+                       RegistrationFailures* failures) {
   wchar_t group[MAX_PATH] = {};
   const std::wstring programs = SpecialFolder(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
   lk::JoinPath(programs.c_str(), kGroupFolder, group);
   // Afterwards the group path ends in a backslash; without the folder no link can be saved.
-  if (!CreateFolderTree(group)) return 0;
+  if (!CreateFolderTree(group)) return NoteLinkSave(failures, group, 0);
 
   const std::wstring viewer = ViewerPath(installationFolder);
   wchar_t versionLink[MAX_PATH] = {};
   _snwprintf(versionLink, MAX_PATH - 1, L"Lumenkast 64 %d.%2d.lnk", lk::kVersionMajor,
              lk::kVersionMinor);
-  int result = CreateShortcutIn(group, versionLink, viewer.c_str(), nullptr, nullptr, 0);
+  int result = CreateShortcutIn(group, versionLink, viewer.c_str(), nullptr, nullptr, 0,
+                                failures);
 
   for (const wchar_t* version : kReplacedVersions) {
     DeleteFileW((std::wstring(group) + L"Lumenkast 64 " + version + L".lnk").c_str());
   }
 
   result = CreateShortcutIn(group, L"Lumenkast - Thumbnails.lnk", viewer.c_str(), L"/thumbs",
-                            viewer.c_str(), 7);
+                            viewer.c_str(), 7, failures);
   if (!IsOsVersionAtLeast(6, 2)) {
     const std::wstring uninstaller = std::wstring(installationFolder) + lk::kUninstallerExe;
     result = CreateShortcutIn(group, L"Lumenkast deinstallieren.lnk", uninstaller.c_str(), nullptr,
-                              nullptr, 0);
+                              nullptr, 0, failures);
   }
   for (const DocumentLink& link : kDocumentLinks) {
     const std::wstring target = std::wstring(installationFolder) + link.relativeTarget;
-    result = CreateShortcutIn(group, link.fileName, target.c_str(), nullptr, nullptr, 0);
+    result =
+        CreateShortcutIn(group, link.fileName, target.c_str(), nullptr, nullptr, 0, failures);
   }
   return result;
 }

@@ -9,6 +9,7 @@
 #include "payload/entry_names.h"
 #include "payload/file_times.h"
 #include "payload/folder_paths.h"
+#include "payload/reparse_points.h"
 
 namespace {
 
@@ -143,6 +144,8 @@ EntryResult ExtractEntry(unzFile archive, Entry& entry, int keepIconLibrary) {
   if (!entry.nameFits || !IsSafeEntryName(entry.name) || !ToPathName(entry.name, entry.path)) {
     return EntryResult::kPassedOver;
   }
+  // A link or junction inside the target would carry the entry somewhere else.
+  if (LeadsThroughReparsePoint(entry.path)) return EntryResult::kPassedOver;
   if (*BareName(entry.name) == '\0') {
     CreateDirectoryW(entry.path, nullptr);
     return EntryResult::kDone;

@@ -7,5 +7,6 @@
 // directory. With keepIconLibrary 1 entries whose name contains "icons.dll" (any case) are
 // left out. 0 when every other entry was written; -1 when the walk ended early or passed
 // over an entry it could not or would not write (a name leading outside the current
-// directory, an output file that could not be created).
+// directory or naming a device, a path through a link or junction, an output file that
+// could not be created).
 int ExtractEntries(unzFile archive, int keepIconLibrary);

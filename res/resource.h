@@ -13,6 +13,7 @@
 #define IDS_CONFIRM_ASSOCIATIONS 9
 #define IDS_VIEWER_RUNNING       10
 #define IDS_CANNOT_CREATE_FOLDER 11
+#define IDS_REGISTRATION_INCOMPLETE 12
 
 // Dialog templates of the wizard pages.
 #define IDD_OPTIONS_PAGE      101

@@ -67,6 +67,11 @@ LRESULT CWizPropertyPage::RunInstallationStep() {
 
   KillTimer(SheetWindow(), kInstallTimerId);
   for (int button : kSheetButtons) sheet->EnableButton(button, TRUE);
-  if (result == 0) return static_cast<LRESULT>(sheet->GetPage(kOptionsPagePosition)->m_templateId);
+  if (result == kInstallationFailed) {
+    // Nothing runs any more: the page is shown again as it was before the step.
+    ShowWindow(progress, SW_HIDE);
+    return static_cast<LRESULT>(sheet->GetPage(kOptionsPagePosition)->m_templateId);
+  }
+  wcscpy(sheet->installedFolder, options.targetFolder);
   return 0;
 }

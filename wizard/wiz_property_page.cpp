@@ -41,9 +41,9 @@ BOOL CWizPropertyPage::OnSetActive() {
 LRESULT CWizPropertyPage::OnWizardBack() { return FindAdjacentPage(FALSE); }
 
 LRESULT CWizPropertyPage::OnWizardNext() {
-  sheet->EnableButton(kWizardBackButton, TRUE);
   switch (Position()) {
     case kOptionsPagePosition:
+      // A refused folder leaves the page as it was, Back disabled.
       if (!ValidateTargetFolder()) return -1;
       break;
     case kReadyPagePosition:
@@ -52,6 +52,7 @@ LRESULT CWizPropertyPage::OnWizardNext() {
     default:
       break;
   }
+  sheet->EnableButton(kWizardBackButton, TRUE);
   return FindAdjacentPage(TRUE);
 }
 

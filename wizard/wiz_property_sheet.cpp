@@ -80,10 +80,9 @@ void CWizPropertySheet::RunFinishActions() const {
 }
 
 void CWizPropertySheet::StartViewer() const {
-  wchar_t folder[MAX_PATH] = {};
-  TargetFolder(folder);
+  // Started from where it was installed, which need not be the field's text as typed.
   wchar_t viewer[MAX_PATH] = {};
-  if (!lk::JoinPath(folder, lk::kViewerExe, viewer)) return;
+  if (!installedFolder[0] || !lk::JoinPath(installedFolder, lk::kViewerExe, viewer)) return;
 
   ShellExecuteW(GetActiveWindow(), L"open", viewer, L"", nullptr, SW_SHOW);
   Sleep(kFirstWaitMs);

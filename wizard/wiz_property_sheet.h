@@ -32,6 +32,9 @@ class CWizPropertySheet : public CPropertySheet {
   CHyperLink licenseLink;
   // Control 1044 of the ready page.
   CXColorStatic progressLabel;
+  // The folder the installation put the viewer into, as it normalised it (blanks around
+  // each component trimmed, trailing backslash); empty until an installation succeeded.
+  wchar_t installedFolder[MAX_PATH] = {};
 
   HFONT HeadingFont() const { return static_cast<HFONT>(headingFont.Get()); }
   // Enables or disables one of the sheet's buttons by command id.

@@ -232,8 +232,9 @@ TEST_F(WizardInstall, FormatsAnsweredYesAreAssociatedAndFinishOpensFaqAndViewer)
   ASSERT_NO_FATAL_FAILURE(StartWizard());
   ASSERT_TRUE(wizard_.Click(IDC_DESKTOP_SHORTCUT));
   ASSERT_TRUE(wizard_.Click(IDC_ALL_USERS));
-  // Blanks around the folder: the installation and the viewer's start both go without them.
-  const std::wstring blanked = L"  " + std::wstring(kTarget) + L"  ";
+  // Blanks around the folder and around one of its components: the installation trims
+  // them, and the viewer is started from where it was installed.
+  const std::wstring blanked = L"  C:\\WizTest \\Lumenkast  ";
   ASSERT_NO_FATAL_FAILURE(GoToReadyPage(blanked, [this](HWND list) {
     ASSERT_TRUE(wizard_.SetListItemChecked(list, 34, true));  // PNG
   }));
@@ -338,6 +339,28 @@ TEST_F(WizardInstall, FolderThatCannotBeCreatedLeadsBackToTheOptionsPageWithEver
   ASSERT_NO_FATAL_FAILURE(NextUntil(kReadyPage));
   EXPECT_TRUE(IsChecked(wizard_.Control(IDC_INI_APPDATA)));
   EXPECT_FALSE(IsChecked(wizard_.Control(IDC_INI_PROGRAM_FOLDER)));
+  // Nothing is being installed any more: no progress label, the buttons usable.
+  EXPECT_FALSE(IsWindowVisible(wizard_.Control(IDC_PROGRESS_LABEL)));
+  for (int id : {kBackButton, kNextButton, kCancelButton}) {
+    EXPECT_TRUE(IsUsable(wizard_.SheetButton(id))) << id;
+  }
+}
+
+// A shortcut that cannot be saved: the installation warns, naming it, and ends on the
+// finish page all the same.
+TEST_F(WizardInstall, ShortcutThatCannotBeSavedIsNamedInAWarningBeforeTheFinishPage) {
+  const std::wstring link = SpecialFolder(CSIDL_DESKTOPDIRECTORY) + L"Lumenkast 64.lnk";
+  ASSERT_TRUE(CreateDirectoryW(link.c_str(), nullptr));
+  ASSERT_NO_FATAL_FAILURE(StartWizard());
+  ASSERT_NO_FATAL_FAILURE(GoToReadyPage(kTarget, [](HWND) {}));
+
+  HWND box = NextOnReadyPageExpectingBox();
+  RemoveDirectoryW(link.c_str());
+  ASSERT_NO_FATAL_FAILURE(ExpectNotice(box, std::wstring(kRegistrationIncomplete) + L": " + link));
+  ASSERT_TRUE(wizard_.Answer(box, IDOK));
+  ASSERT_NO_FATAL_FAILURE(ExpectFinishPage());
+  EXPECT_TRUE(FileExists(kViewer));
+  EXPECT_TRUE(RegKeyExists(HKLM, kOpenCommandKey));
 }
 
 // The viewer stand-in started from the build, as a user's running viewer.

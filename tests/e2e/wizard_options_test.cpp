@@ -147,6 +147,8 @@ TEST_F(WizardOptionsPage, NextRefusesAFolderWithoutDriveLetter) {
     ASSERT_TRUE(wizard_.Answer(box, IDOK));
     EXPECT_EQ(kOptionsPage, wizard_.ActivePage());
     EXPECT_EQ(c.folder, WindowText(wizard_.Control(IDC_FOLDER_EDIT)));
+    // The page stays as it was: there is nothing to go back to.
+    EXPECT_FALSE(IsWindowEnabled(wizard_.SheetButton(kBackButton)));
   }
   EXPECT_FALSE(FolderExists(kTargetRoot));
 }

@@ -27,6 +27,10 @@ constexpr wchar_t kInstallFailed[] =
     L"Zielverzeichnis voll ist oder keine Schreibrechte vorhanden sind!\n\n(Der Installer "
     L"sollte im ADMIN-Modus gestartet werden, z.B. den Installer mit der rechten Maustaste "
     L"anklicken)";
+constexpr wchar_t kRegistrationIncomplete[] =
+    L"Lumenkast wurde installiert, aber die Registrierung oder eine Verknüpfung ist "
+    L"unvollständig!\n\nBitte überprüfen Sie Ihre Schreibrechte und System-Policies!\n\n"
+    L"Zuerst fehlgeschlagen";
 constexpr wchar_t kViewerRunning[] =
     L"Warnung: Lumenkast läuft!\nBeenden Sie bitte Lumenkast bevor Sie mit der Installation "
     L"fortsetzen!";

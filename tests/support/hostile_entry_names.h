@@ -37,15 +37,26 @@ constexpr HostileEntryName kHostileEntryNames[] = {
     {"x.txt:stream", EntryNameOutcome::kRefused},
     {"../evil/", EntryNameOutcome::kRefused},
     {"C:/evil/", EntryNameOutcome::kRefused},
-    // Device names and names Windows trims (a trailing dot or blank). Under Wine a printer
-    // port without a printer does not open.
-    {"NUL", EntryNameOutcome::kWritten},
-    {"nul.txt", EntryNameOutcome::kWritten},
-    {"Plugins/aux.dll", EntryNameOutcome::kWritten},
-    {"LPT1", EntryNameOutcome::kNotOpened},
-    {"trailing.", EntryNameOutcome::kWritten},
-    {"trailing ", EntryNameOutcome::kWritten},
-    {"dotted./x.txt", EntryNameOutcome::kWritten},
+    // Device names, in any folder, case and with any extension, and names Windows trims (a
+    // trailing dot or blank, which would land under another name).
+    {"NUL", EntryNameOutcome::kRefused},
+    {"nul.txt", EntryNameOutcome::kRefused},
+    {"Plugins/aux.dll", EntryNameOutcome::kRefused},
+    {"LPT1", EntryNameOutcome::kRefused},
+    {"lpt9.log", EntryNameOutcome::kRefused},
+    {"CON", EntryNameOutcome::kRefused},
+    {"Con.tar.gz/x", EntryNameOutcome::kRefused},
+    {"PRN/", EntryNameOutcome::kRefused},
+    {"COM1", EntryNameOutcome::kRefused},
+    {"Plugins/Com9 .txt", EntryNameOutcome::kRefused},
+    {"conin$", EntryNameOutcome::kRefused},
+    {"CONOUT$.txt", EntryNameOutcome::kRefused},
+    {"trailing.", EntryNameOutcome::kRefused},
+    {"trailing ", EntryNameOutcome::kRefused},
+    {"dotted./x.txt", EntryNameOutcome::kRefused},
+    {"blank /x.txt", EntryNameOutcome::kRefused},
+    {"Plugins/.", EntryNameOutcome::kRefused},
+    {"Plugins/x./", EntryNameOutcome::kRefused},
 };
 
 }  // namespace lktest

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace lktest {
@@ -48,6 +49,22 @@ ScratchRegistry::~ScratchRegistry() {
   RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
 }
 
+UnwritableRegistry::UnwritableRegistry() : path_(L"Software\\LumenkastTests\\" + UniqueName(L"u")) {
+  RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                  KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+  RegOverridePredefKey(HKEY_CLASSES_ROOT, key_);
+  RegOverridePredefKey(HKEY_LOCAL_MACHINE, key_);
+  RegOverridePredefKey(HKEY_CURRENT_USER, key_);
+}
+
+UnwritableRegistry::~UnwritableRegistry() {
+  RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+  RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+  RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+  RegCloseKey(key_);
+  RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
+}
+
 TempFolder::TempFolder() {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
@@ -73,6 +90,40 @@ ScopedEnvironmentVariable::~ScopedEnvironmentVariable() {
   SetEnvironmentVariableW(name_.c_str(), hadOld_ ? old_.c_str() : nullptr);
 }
 
+namespace {
+
+// The host's path of a Windows path, from Wine's kernel32; empty outside Wine.
+std::string UnixPath(const std::wstring& path) {
+  using UnixFileNameFn = char*(CDECL*)(const wchar_t*);
+  auto unixFileName = reinterpret_cast<UnixFileNameFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (!unixFileName) return std::string();
+  char* name = unixFileName(path.c_str());
+  if (!name) return std::string();
+  std::string result = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
+std::wstring Widen(const std::string& text) {
+  return std::wstring(text.begin(), text.end());
+}
+
+// Runs a host program. Wine starts it without a process to wait for: the caller waits
+// until its effect shows, up to five seconds.
+template <typename Done>
+bool RunHostCommand(const std::wstring& commandLine, Done done) {
+  RunProcess(commandLine);
+  for (int i = 0; i < 100 && !done(); ++i) Sleep(50);
+  return done();
+}
+
+bool PathExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace
+
 void RemoveTree(const std::wstring& path) {
   std::wstring folder = path;
   if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
@@ -83,7 +134,9 @@ void RemoveTree(const std::wstring& path) {
       std::wstring name = data.cFileName;
       if (name == L"." || name == L"..") continue;
       std::wstring child = folder + L"\\" + name;
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        RemoveSymbolicLink(child);  // never what it leads to
+      } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(child);
       } else {
         SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -93,6 +146,20 @@ void RemoveTree(const std::wstring& path) {
     FindClose(find);
   }
   RemoveDirectoryW(folder.c_str());
+}
+
+std::vector<std::wstring> ListFolder(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 bool FileExists(const std::wstring& path) {
@@ -124,6 +191,27 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   BOOL ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(f);
   return ok && written == bytes.size();
+}
+
+
+void RemoveSymbolicLink(const std::wstring& link) {
+  std::wstring linkPath = link;
+  while (!linkPath.empty() && linkPath.back() == L'\\') linkPath.pop_back();
+  const std::string unixLink = UnixPath(linkPath);
+  if (unixLink.empty()) return;
+  RunHostCommand(L"Z:\\bin\\rm -f \"" + Widen(unixLink) + L"\"",
+                 [&linkPath] { return !PathExists(linkPath); });
+}
+
+bool MakeSymbolicLink(const std::wstring& target, const std::wstring& link) {
+  std::wstring linkPath = link;
+  while (!linkPath.empty() && linkPath.back() == L'\\') linkPath.pop_back();
+  const std::string unixTarget = UnixPath(target);
+  const std::string unixLink = UnixPath(linkPath);
+  if (unixTarget.empty() || unixLink.empty()) return false;
+  return RunHostCommand(
+      L"Z:\\bin\\ln -s \"" + Widen(unixTarget) + L"\" \"" + Widen(unixLink) + L"\"",
+      [&linkPath] { return PathExists(linkPath); });
 }
 
 int RunProcess(const std::wstring& commandLine, const std::wstring& directory,

@@ -24,6 +24,22 @@ class ScratchRegistry {
   HKEY classes_ = nullptr;
 };
 
+// Redirects HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER and HKEY_CLASSES_ROOT of this process
+// onto one fresh volatile scratch key for its lifetime: no key can be created below it
+// (ERROR_CHILD_MUST_BE_VOLATILE), so every write of the program fails as it does without
+// rights. (Under Wine a key handle opened read-only still lets subkeys be created.)
+class UnwritableRegistry {
+ public:
+  UnwritableRegistry();
+  ~UnwritableRegistry();
+  UnwritableRegistry(const UnwritableRegistry&) = delete;
+  UnwritableRegistry& operator=(const UnwritableRegistry&) = delete;
+
+ private:
+  std::wstring path_;
+  HKEY key_ = nullptr;
+};
+
 // A new empty folder under the temporary folder, removed with everything in it.
 class TempFolder {
  public:
@@ -61,7 +77,34 @@ class ScopedEnvironmentVariable {
   bool hadOld_ = false;
 };
 
+// Removes path with everything in it; a symbolic link inside is removed, not followed.
 void RemoveTree(const std::wstring& path);
+// Makes link a symbolic link to target with the host's own "ln -s" (Wine's
+// CreateSymbolicLinkW makes none); Wine shows a link to a folder as a reparse point. True
+// when link exists afterwards.
+bool MakeSymbolicLink(const std::wstring& target, const std::wstring& link);
+void RemoveSymbolicLink(const std::wstring& link);
+
+// A symbolic link for the lifetime of the object. Declared after the owner of its target,
+// it goes first: Wine does not show a link whose target is gone, so it could not be
+// removed any more.
+class ScopedSymbolicLink {
+ public:
+  ScopedSymbolicLink(const std::wstring& target, const std::wstring& link)
+      : link_(link), made_(MakeSymbolicLink(target, link)) {}
+  ~ScopedSymbolicLink() {
+    if (made_) RemoveSymbolicLink(link_);
+  }
+  ScopedSymbolicLink(const ScopedSymbolicLink&) = delete;
+  ScopedSymbolicLink& operator=(const ScopedSymbolicLink&) = delete;
+  bool Made() const { return made_; }
+
+ private:
+  std::wstring link_;
+  bool made_;
+};
+// Names of the files and folders directly in folder (ending in a backslash), sorted.
+std::vector<std::wstring> ListFolder(const std::wstring& folder);
 bool FileExists(const std::wstring& path);
 bool FolderExists(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);

@@ -39,8 +39,11 @@ class Registration : public ::testing::Test {
 
   int Register(const wchar_t* folder, int thumbnails, int allUsers = 0, int associate = 0,
                int group = 0, int desktop = 0) {
-    return RegisterApplication(associate, folder, group, desktop, thumbnails, allUsers, selection_);
+    return RegisterApplication(associate, folder, group, desktop, thumbnails, allUsers, selection_,
+                               &failures_);
   }
+
+  RegistrationFailures failures_;
 
   lktest::ScratchRegistry registry_;
   lktest::RedirectedShellFolders folders_;
@@ -90,9 +93,33 @@ TEST_F(Registration, RemovesTheIconKeyOfAnEarlierInstallation) {
   EXPECT_TRUE(RegKeyExists(HKLM, L"SOFTWARE\\Classes\\Lumenkast"));
 }
 
+// Everything written, every format associated, the earlier icon key removed, the whole
+// registration with links: no failure noted.
+TEST_F(Registration, CompleteRegistrationNotesNoFailure) {
+  lktest::WriteRegString(HKLM, L"SOFTWARE\\Classes\\Lumenkast\\DefaultIcon", nullptr, L"old,3");
+  SelectAllFormats(selection_);
+  EXPECT_EQ(1, Register(kFolder, 1, 0, /*associate=*/1, /*group=*/1));
+  EXPECT_FALSE(failures_.Any()) << lktest::Narrow(failures_.First());
+}
+
+// No key can be created: every write fails, the first one is named, and the rest of the
+// registration is still tried.
+TEST(RegistrationInUnwritableRegistry, EveryWriteFailureIsNotedTheFirstByName) {
+  lktest::UnwritableRegistry registry;
+  FormatSelection selection;
+  SelectAllFormats(selection);
+  RegistrationFailures failures;
+  EXPECT_EQ(1, RegisterApplication(1, kFolder, 0, 0, 0, 0, selection, &failures));
+  EXPECT_EQ(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Lumenkast", failures.First());
+  // Identifier, application, uninstall, program and capability keys, and per extension
+  // at least its identifier, command, icon, capability, extension and explorer choice.
+  EXPECT_GT(failures.Count(), 90 * 6);
+}
+
 TEST_F(Registration, MissingRegisteredApplicationsKeyOnlySkipsItsValue) {
   ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyW(HKLM, L"SOFTWARE\\RegisteredApplications"));
   EXPECT_EQ(1, Register(kFolder, 0));
+  EXPECT_FALSE(failures_.Any()) << lktest::Narrow(failures_.First());
   EXPECT_FALSE(RegKeyExists(HKLM, L"SOFTWARE\\RegisteredApplications"));
   EXPECT_TRUE(lktest::RegDwordIs(HKLM, kUninstallKey, L"EstimatedSize", 5120));
   EXPECT_TRUE(RegStringIs(HKLM, L"SOFTWARE\\Lumenkast\\Capabilities\\FileAssociations", L".jpg",

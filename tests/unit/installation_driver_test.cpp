@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/icon_library.h"
 #include "app/installation_driver.h"
@@ -58,7 +59,9 @@ TEST(IconLibraryDecision, KeepsNewerForeignOrOddSizedLibraries) {
   }
 }
 
-// Unattended failures before anything is unpacked: one log entry, result 0.
+// Unattended failures before anything is unpacked: one log entry, result 0. A folder that
+// is not an absolute path on a drive counts as invalid: it would install under the current
+// directory.
 TEST(RunInstallation, UnusableTargetFoldersAreLoggedAndRefused) {
   const std::wstring invalid = LoadResString(IDS_INVALID_FOLDER);
   const std::wstring cannot = LoadResString(IDS_CANNOT_CREATE_FOLDER);
@@ -69,6 +72,12 @@ TEST(RunInstallation, UnusableTargetFoldersAreLoggedAndRefused) {
       {L"", invalid + L": "},
       {L"    ", cannot + L": "},
       {L"Q:\\Lumenkast", cannot + L": Q:\\Lumenkast\\"},
+      {L"Lumenkast", invalid + L": Lumenkast"},
+      {L"sub\\x", invalid + L": sub\\x"},
+      {L"%ProgramFiles%\\x", invalid + L": %ProgramFiles%\\x"},
+      {L"\\x", invalid + L": \\x"},
+      {L"C:x", invalid + L": C:x"},
+      {L"\\\\server\\share\\x", invalid + L": \\\\server\\share\\x"},
   };
   for (const auto& c : cases) {
     lktest::CurrentDirectoryGuard guard;
@@ -85,6 +94,8 @@ TEST(RunInstallation, UnusableTargetFoldersAreLoggedAndRefused) {
     }
     EXPECT_NE(std::string::npos, log.find(": " + expected + "\r\n" + std::string(48, '-')))
         << log;
+    EXPECT_EQ(std::vector<std::wstring>{L"Lumenkast_Install.log"}, lktest::ListFolder(cwd.Path()))
+        << lktest::Narrow(c.folder);
   }
 }
 

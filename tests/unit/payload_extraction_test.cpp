@@ -2,6 +2,7 @@
 #include "payload/entry_names.h"
 #include "payload/file_times.h"
 #include "payload/folder_paths.h"
+#include "payload/reparse_points.h"
 
 #include <gtest/gtest.h>
 
@@ -386,7 +387,8 @@ bool RefusedByName(const lktest::HostileEntryName& row) {
 
 TEST(IsSafeEntryName, AcceptsRelativeNamesAndRejectsEscapes) {
   for (const char* name : {"a.txt", "Plugins/Icons.dll", "Sub/", "Win\\style\\w.txt", "a..b/c",
-                           "..x", "x..", ".hidden", "./a.txt"}) {
+                           "..x", ".hidden", "CONSOLE.txt", "COM10", "COM0", "LPT", "nullable/x",
+                           "auxiliary.dll", "a.b.c", " lead", "Sub/con1.txt"}) {
     EXPECT_TRUE(IsSafeEntryName(name)) << name;
   }
   for (const lktest::HostileEntryName& row : lktest::kHostileEntryNames) {
@@ -429,6 +431,48 @@ TEST_F(PayloadExtraction, HostileNamesAreLeftOutAndReported) {
     lktest::RemoveTree(target_);
     CreateDirectoryW(target_.c_str(), nullptr);
   }
+}
+
+TEST(LeadsThroughReparsePoint, FindsALinkAnywhereAlongThePath) {
+  lktest::TempFolder root, outside;
+  ASSERT_TRUE(CreateDirectoryW((root / L"real").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW((root / L"real\\inner").c_str(), nullptr));
+  const lktest::ScopedSymbolicLink link(outside.Path(), root / L"real\\link");
+  ASSERT_TRUE(link.Made());
+  lktest::CurrentDirectoryGuard guard;
+  ASSERT_TRUE(SetCurrentDirectoryW(root.Path().c_str()));
+  const struct {
+    const wchar_t* path;
+    bool throughLink;
+  } cases[] = {
+      {L"real/inner/x.txt", false}, {L"real/link", true},       {L"real/link/", true},
+      {L"real/link/x.txt", true},   {L"real\\link\\x\\y", true}, {L"real/missing/x", false},
+      {L"x.txt", false},            {L"real/inner/", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.throughLink, LeadsThroughReparsePoint(c.path)) << lktest::Narrow(c.path);
+  }
+}
+
+// A folder of the target that links elsewhere: its entries are left out, the others written.
+TEST_F(PayloadExtraction, EntriesThroughALinkInTheTargetAreLeftOut) {
+  lktest::TempFolder outside;
+  const lktest::ScopedSymbolicLink link(outside.Path(), target_ + L"Plugins");
+  ASSERT_TRUE(link.Made());
+  TestZipWriter zip;
+  zip.File("a.txt", "a")
+      .Folder("Plugins/")
+      .File("Plugins/Icons.dll", "icons")
+      .Folder("Plugins/Sub/")
+      .File("Plugins/Sub/x.txt", "x")
+      .File("b.txt", "b");
+
+  EXPECT_EQ(Extract(zip), -1);
+  SetCurrentDirectoryW(scratch_.Path().c_str());
+
+  EXPECT_TRUE(lktest::ListFolder(outside.Path()).empty());
+  EXPECT_EQ(ReadFileBytes(target_ + L"a.txt"), "a");
+  EXPECT_EQ(ReadFileBytes(target_ + L"b.txt"), "b");
 }
 
 TEST_F(PayloadExtraction, ArchiveThatDoesNotOpenChangesNothing) {

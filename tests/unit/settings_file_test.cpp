@@ -5,11 +5,14 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/settings_file.h"
+#include "framework/scoped_handles.h"
 #include "support/test_support.h"
 
 namespace {
@@ -203,15 +206,21 @@ TEST(PrepareSettingsFile, PortableFolderWithASkinMirrorsOnlyTheLanguage) {
 }
 
 // Texts that name no usable folder: the settings stay next to the viewer instead of
-// going to a bare "lk_main64.ini", which would land in the Windows folder.
+// going to a bare "lk_main64.ini", which would land in the Windows folder, or to a folder
+// that cannot be created, where they would be nowhere.
 TEST(PrepareSettingsFile, FolderTextWithoutUsableFolderKeepsTheSettingsInTheProgramFolder) {
   lktest::ScopedEnvironmentVariable undefined(L"LK_NOSUCHVAR", nullptr);
   lktest::ScopedEnvironmentVariable huge(L"LK_HUGE", std::wstring(300, L'a').c_str());
   lktest::TempFolder scratch;
   // A folder that leaves no room for the file name within MAX_PATH.
   const std::wstring tooLong = scratch.Path() + std::wstring(250 - scratch.Path().size(), L'd');
-  const std::wstring texts[] = {L"%LK_NOSUCHVAR%", L"%LK_NOSUCHVAR%%LK_NOSUCHVAR%", L"   ",
-                                L" %LK_NOSUCHVAR% ", L"%LK_HUGE%\\Lumenkast", tooLong};
+  // A file where a folder of the path belongs.
+  const std::wstring blocker = scratch / L"Datei";
+  ASSERT_TRUE(lktest::WriteFileBytes(blocker, "x"));
+  const std::wstring texts[] = {L"%LK_NOSUCHVAR%",        L"%LK_NOSUCHVAR%%LK_NOSUCHVAR%",
+                                L"   ",                   L" %LK_NOSUCHVAR% ",
+                                L"%LK_HUGE%\\Lumenkast",  tooLong,
+                                L"Q:\\Settings",          blocker + L"\\Settings"};
   for (const std::wstring& settingsFolder : texts) {
     SCOPED_TRACE(lktest::Narrow(settingsFolder));
     SettingsInstallation setup;
@@ -294,9 +303,15 @@ class SettingsConversion {
   explicit SettingsConversion(const std::string& bytes) { lktest::WriteFileBytes(path, bytes); }
   bool Convert() { return ConvertSettingsToUnicode(path.c_str(), _wfopen(path.c_str(), L"rb")); }
 
+  // What the folder holds besides the settings file: nothing, once the conversion is over.
+  std::vector<std::wstring> Others() const {
+    std::vector<std::wstring> names = lktest::ListFolder(temp.Path());
+    names.erase(std::remove(names.begin(), names.end(), L"lk_main64.ini"), names.end());
+    return names;
+  }
+
   lktest::TempFolder temp;
   std::wstring path = temp / L"lk_main64.ini";
-  std::wstring tempPath = temp / L"lk_main64.ini_temp";
 };
 
 TEST(ConvertSettingsToUnicode, KeepsEveryLineEndAcrossPieces) {
@@ -312,7 +327,25 @@ TEST(ConvertSettingsToUnicode, KeepsEveryLineEndAcrossPieces) {
 
   EXPECT_EQ(lktest::ReadFileBytes(file.path),
             UnicodeFileBytes(L"[Viewer]\nName=\u00C4rger\r\n" + longLineText + L"Last=\u20AC"));
-  EXPECT_FALSE(lktest::FileExists(file.tempPath));
+  EXPECT_TRUE(file.Others().empty());
+}
+
+// The copy is never written into a file or link that is there already: a name planted
+// beside the settings file (the folder may be the user's) is left as it is.
+TEST(ConvertSettingsToUnicode, CopyGoesToANewFileNeverToAPlantedOne) {
+  SettingsConversion file("[Viewer]\r\nName=x\r\n");
+  lktest::TempFolder elsewhere;
+  const std::wstring victim = elsewhere / L"victim.txt";
+  ASSERT_TRUE(lktest::WriteFileBytes(victim, "victim"));
+  const std::wstring planted = file.temp / L"lk_main64.ini_temp";
+  const lktest::ScopedSymbolicLink link(victim, planted);
+  ASSERT_TRUE(link.Made());
+
+  EXPECT_TRUE(file.Convert());
+
+  EXPECT_EQ(lktest::ReadFileBytes(file.path), UnicodeFileBytes(L"[Viewer]\r\nName=x\r\n"));
+  EXPECT_EQ("victim", lktest::ReadFileBytes(victim));
+  EXPECT_EQ(std::vector<std::wstring>{L"lk_main64.ini_temp"}, file.Others());
 }
 
 TEST(ConvertSettingsToUnicode, LeavesUnicodeAndEmptyFilesAloneAndClosesThem) {
@@ -321,7 +354,7 @@ TEST(ConvertSettingsToUnicode, LeavesUnicodeAndEmptyFilesAloneAndClosesThem) {
     SettingsConversion file(bytes);
     EXPECT_TRUE(file.Convert());
     EXPECT_EQ(lktest::ReadFileBytes(file.path), bytes);
-    EXPECT_FALSE(lktest::FileExists(file.tempPath));
+    EXPECT_TRUE(file.Others().empty());
     EXPECT_TRUE(DeleteFileW(file.path.c_str())) << "settings file still open";
   }
 }
@@ -371,12 +404,24 @@ TEST(ConvertSettingsToUnicode, KeepsTheSettingsWhenNoCompleteCopyCanBeMade) {
     settings += "Recent" + std::to_string(line) + "=C:\\Bilder\\Urlaub\\Bild.jpg\r\n";
   }
   {
-    SCOPED_TRACE("temporary file cannot be created");
+    SCOPED_TRACE("temporary file cannot be created: the folder is gone");
     SettingsConversion file(settings);
-    ASSERT_TRUE(CreateDirectoryW(file.tempPath.c_str(), nullptr));
-    EXPECT_FALSE(file.Convert());
+    const std::wstring gone = file.temp / L"gone\\lk_main64.ini";
+    EXPECT_FALSE(ConvertSettingsToUnicode(gone.c_str(), _wfopen(file.path.c_str(), L"rb")));
     EXPECT_EQ(lktest::ReadFileBytes(file.path), settings);
-    EXPECT_TRUE(lktest::FolderExists(file.tempPath));
+    EXPECT_TRUE(file.Others().empty());
+  }
+  {
+    SCOPED_TRACE("the copy cannot replace the settings file: it is open elsewhere");
+    SettingsConversion file(settings);
+    lk::ScopedFileHandle reader(CreateFileW(file.path.c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(reader);
+    EXPECT_FALSE(file.Convert());
+    reader.Reset();
+    EXPECT_EQ(lktest::ReadFileBytes(file.path), settings);
+    EXPECT_TRUE(file.Others().empty());
   }
   {
     SCOPED_TRACE("settings file cannot be read to its end");
@@ -385,7 +430,7 @@ TEST(ConvertSettingsToUnicode, KeepsTheSettingsWhenNoCompleteCopyCanBeMade) {
     ASSERT_NE(pipe.Reader(), nullptr);
     EXPECT_FALSE(ConvertSettingsToUnicode(file.path.c_str(), pipe.Reader()));
     EXPECT_EQ(lktest::ReadFileBytes(file.path), settings);
-    EXPECT_FALSE(lktest::FileExists(file.tempPath));
+    EXPECT_TRUE(file.Others().empty());
   }
 }
 

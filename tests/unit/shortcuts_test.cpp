@@ -102,6 +102,15 @@ TEST_F(DesktopShortcut, GoesToTheUserOrTheCommonDesktopWithItsProperties) {
   }
 }
 
+TEST_F(DesktopShortcut, LinkThatCannotBeSavedIsNoted) {
+  ASSERT_TRUE(CreateDirectoryW((user_ + kName).c_str(), nullptr));
+  RegistrationFailures failures;
+  EXPECT_EQ(0, CreateDesktopShortcut(viewer_.c_str(), kName, nullptr, nullptr, nullptr, 0, 0,
+                                     &failures));
+  RemoveDirectoryW((user_ + kName).c_str());
+  EXPECT_EQ(user_ + kName, failures.First());
+}
+
 TEST_F(DesktopShortcut, WithoutIconOrArgumentsLeavesThemEmpty) {
   EXPECT_EQ(1, CreateDesktopShortcut(viewer_.c_str(), kName, nullptr,
                                      L"Lumenkast 64 - Bildbetrachter", nullptr, 0, 0));
@@ -155,9 +164,24 @@ TEST_F(ProgramGroup, BlockedGroupFolderSavesNoLinkAnywhere) {
   // A file where the group folder belongs.
   const std::wstring blocker = folders_.UserPrograms() + L"Lumenkast";
   ASSERT_TRUE(lktest::WriteFileBytes(blocker, "Datei"));
-  EXPECT_EQ(0, CreateProgramGroup(kInstall, 0));
+  RegistrationFailures failures;
+  EXPECT_EQ(0, CreateProgramGroup(kInstall, 0, &failures));
   EXPECT_EQ("Datei", lktest::ReadFileBytes(blocker));
   EXPECT_EQ(1u, CountFiles(folders_.UserPrograms()));
+  EXPECT_EQ(blocker + L"\\", failures.First());
+}
+
+// A link that cannot be saved is noted by its path; the others are still saved.
+TEST_F(ProgramGroup, LinkThatCannotBeSavedIsNotedAndTheRestSaved) {
+  const std::wstring group = folders_.UserPrograms() + L"Lumenkast\\";
+  ASSERT_TRUE(CreateDirectoryW(group.c_str(), nullptr));
+  // A folder where the link file belongs.
+  ASSERT_TRUE(CreateDirectoryW((group + L"Was ist neu.lnk").c_str(), nullptr));
+  RegistrationFailures failures;
+  CreateProgramGroup(kInstall, 0, &failures);
+  EXPECT_EQ(group + L"Was ist neu.lnk", failures.First());
+  EXPECT_EQ(1, failures.Count());
+  EXPECT_TRUE(FileExists(group + L"Lumenkast Hilfe.lnk"));
 }
 
 }  // namespace

@@ -118,6 +118,32 @@ TEST(GetProposedInstallFolder, UnreadableRegistryStringsFallBackAsIfMissing) {
   }
 }
 
+TEST(IsAbsoluteDriveFolder, OnlyAFullPathOnADriveCounts) {
+  const struct {
+    const wchar_t* folder;
+    bool absolute;
+  } cases[] = {
+      {L"C:\\Tools\\Lumenkast", true},
+      {L"  d:\\x\\  ", true},
+      {L"C:\\", true},
+      {L"C:/Tools", true},
+      {L"", false},
+      {L"   ", false},
+      {L"Lumenkast", false},
+      {L"sub\\x", false},
+      {L"\\x", false},
+      {L"C:x", false},
+      {L"C:", false},
+      {L"%ProgramFiles%\\x", false},
+      {L"\\\\server\\share\\x", false},
+      {L"\\\\?\\C:\\x", false},
+      {L"1:\\x", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.absolute, IsAbsoluteDriveFolder(c.folder)) << lktest::Narrow(c.folder);
+  }
+}
+
 TEST(TrimSpaces, TrimsSpacesOnlyOnBothEnds) {
   const struct {
     const wchar_t* in;
