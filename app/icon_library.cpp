@@ -62,7 +62,7 @@ bool ReadLibraryVersion(const wchar_t* path, wchar_t (&version)[64], wchar_t (&c
   bool ok = library.Info(path, size, data.get()) &&
             library.Query(data.get(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed;
   if (ok) {
-    swprintf(version, 64, L"%d.%d%d", HIWORD(fixed->dwProductVersionMS),
+    _snwprintf(version, 63, L"%d.%d%d", HIWORD(fixed->dwProductVersionMS),
              LOWORD(fixed->dwProductVersionMS), HIWORD(fixed->dwFileVersionLS));
     company[0] = L'\0';
     wchar_t* name = nullptr;

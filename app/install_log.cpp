@@ -26,7 +26,7 @@ void AppendInstallLog(const wchar_t* message) {
   SYSTEMTIME now;
   GetLocalTime(&now);
   wchar_t time[16];
-  swprintf(time, 16, L"%02d:%02d:%02d", now.wHour, now.wMinute, now.wSecond);
+  _snwprintf(time, 15, L"%02d:%02d:%02d", now.wHour, now.wMinute, now.wSecond);
 
   WriteLatin1(file, date);
   WriteLatin1(file, L" - ");

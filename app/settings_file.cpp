@@ -159,7 +159,8 @@ void FolderOf(const wchar_t* settingsFile, wchar_t (&folder)[MAX_PATH]) {
   wchar_t drive[_MAX_DRIVE] = {};
   wchar_t directory[_MAX_DIR] = {};
   _wsplitpath(settingsFile, drive, directory, nullptr, nullptr);
-  swprintf(folder, MAX_PATH, L"%ls%ls", drive, directory);
+  _snwprintf(folder, MAX_PATH - 1, L"%ls%ls", drive, directory);
+  folder[MAX_PATH - 1] = L'\0';
 }
 
 }  // namespace

@@ -48,7 +48,9 @@ std::wstring InstallationFolder(const wchar_t* input) {
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
 std::wstring VersionText() {
-  return std::to_wstring(lk::kVersionMajor) + L"." + std::to_wstring(lk::kVersionMinor);
+  wchar_t text[16] = {};
+  _snwprintf(text, 15, L"%d.%d", lk::kVersionMajor, lk::kVersionMinor);
+  return text;
 }
 
 // The first failure of a row of writes into one key; ERROR_SUCCESS when all went well.

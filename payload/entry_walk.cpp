@@ -15,7 +15,8 @@ namespace {
 
 constexpr int kNameBytes = 520;
 constexpr int kPathUnits = 324;
-constexpr unsigned kDataBufferBytes = 32768;
+// Inflated data moves in blocks of this size: few, large writes.
+constexpr unsigned kDataBufferBytes = 262144;
 constexpr char kIconLibraryMarker[] = "icons.dll";
 
 using DataBuffer = lk::ScopedMalloc<char>;
@@ -68,8 +69,14 @@ const char* BareName(const char* stored) {
 }
 
 // Creates or truncates a file; a read-only file is refused as Windows refuses it, also where a
-// privileged process could open it anyway.
+// privileged process could open it anyway. A new file, the usual case, takes one look-up of
+// its name.
 HANDLE OpenForWriting(const wchar_t* path) {
+  HANDLE created = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (created != INVALID_HANDLE_VALUE) return created;
+  const DWORD error = GetLastError();
+  if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return INVALID_HANDLE_VALUE;
   const DWORD attributes = GetFileAttributesW(path);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
     return INVALID_HANDLE_VALUE;
@@ -121,12 +128,14 @@ EntryResult ExtractFileEntry(unzFile archive, const Entry& entry) {
                                                   : EntryResult::kWalkEnds;
   }
   const int copied = CopyEntryData(archive, out.Get(), buffer.get());
-  out.Reset();
   if (copied != 0) {
+    out.Reset();
     unzCloseCurrentFile(archive);
     return EntryResult::kWalkEnds;
   }
-  SetFileTimeFromDos(entry.path, entry.dosDateTime);
+  // Stamped through the handle that wrote it, before it is closed: no second open.
+  SetFileTimeFromDos(out.Get(), entry.dosDateTime);
+  out.Reset();
   return unzCloseCurrentFile(archive) == UNZ_OK ? EntryResult::kDone : EntryResult::kWalkEnds;
 }
 

@@ -6,3 +6,6 @@
 // Stamps a file with an archive entry's MS-DOS date (high word) and time (low word), read
 // as local time, as its creation and last-write time.
 void SetFileTimeFromDos(const wchar_t* path, DWORD dosDateTime);
+
+// The same for a file open with write access; its last-access time stays as it is.
+void SetFileTimeFromDos(HANDLE file, DWORD dosDateTime);

@@ -2,17 +2,18 @@
 
 #include "framework/scoped_handles.h"
 #include "payload/entry_walk.h"
-#include "payload/temporary_archive.h"
 #include "res/resource.h"
 #include "unzip.h"
-
-// iowin32.h needs the declarations of unzip.h (ioapi.h) before it.
-#include "iowin32.h"
 
 namespace {
 
 // An archive opened by minizip, closed when it goes out of scope.
 using ScopedArchive = lk::ScopedHandle<unzFile, lk::NullHandleTraits<unzFile, unzClose>>;
+
+// Longest path GetModuleFileNameW can report.
+constexpr DWORD kModulePathUnits = 32768;
+// Bytes of the archive compared between the file and the loaded image.
+constexpr DWORD kCheckedBytes = 64;
 
 // The payload resource of the running executable, locked in memory; false when it is
 // missing, cannot be loaded or locked, or is empty.
@@ -27,36 +28,49 @@ bool LockPayloadResource(const void** data, DWORD* size) {
   return *data != nullptr && *size != 0;
 }
 
+// Enters targetFolder and walks the open archive; after a failure the current directory is
+// where it was: the caller reports it, and an unattended run's log belongs where the run was
+// started.
+int UnpackOpenArchive(unzFile archive, const wchar_t* targetFolder, int keepIconLibrary) {
+  wchar_t startDirectory[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, startDirectory);
+  if (!targetFolder || !SetCurrentDirectoryW(targetFolder)) return -1;
+  const int result = ExtractEntries(archive, keepIconLibrary);
+  if (result != 0) SetCurrentDirectoryW(startDirectory);
+  return result;
+}
+
 }  // namespace
 
 int ExtractPayload(const wchar_t* targetFolder, int keepIconLibrary) {
   const void* data = nullptr;
   DWORD size = 0;
-  if (!LockPayloadResource(&data, &size)) return -1;
-  return ExtractArchiveData(data, size, targetFolder, keepIconLibrary);
+  FileSpan span;
+  if (!LockPayloadResource(&data, &size) ||
+      !FindImageDataInFile(GetModuleHandleW(nullptr), data, size, &span)) {
+    return -1;
+  }
+  lk::ScopedMalloc<wchar_t> self(static_cast<wchar_t*>(malloc(kModulePathUnits * sizeof(wchar_t))));
+  if (!self) return -1;
+  const DWORD length = GetModuleFileNameW(nullptr, self.get(), kModulePathUnits);
+  if (length == 0 || length >= kModulePathUnits) return -1;
+  SpanFile file;
+  ScopedArchive archive(OpenArchiveInFile(self.get(), span, &file));
+  // The file on disk must still be the one the process was started from.
+  const DWORD checked = size < kCheckedBytes ? size : kCheckedBytes;
+  if (!archive || !SpanStartsWith(&file, data, checked)) return -1;
+  return UnpackOpenArchive(archive.Get(), targetFolder, keepIconLibrary);
 }
 
-int ExtractArchiveData(const void* data, DWORD size, const wchar_t* targetFolder,
-                       int keepIconLibrary) {
-  wchar_t archivePath[kTemporaryArchivePathUnits];
-  if (!CreateTemporaryArchive(data, size, archivePath)) return -1;
-  const int result = UnpackArchive(archivePath, targetFolder, keepIconLibrary);
-  DeleteFileW(archivePath);
-  return result;
+int UnpackArchiveInFile(const wchar_t* path, const FileSpan& span, const wchar_t* targetFolder,
+                        int keepIconLibrary) {
+  SpanFile file;
+  ScopedArchive archive(OpenArchiveInFile(path, span, &file));
+  if (!archive) return -1;
+  return UnpackOpenArchive(archive.Get(), targetFolder, keepIconLibrary);
 }
 
 int UnpackArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int keepIconLibrary) {
-  if (!archivePath || !archivePath[0]) return -1;
-  zlib_filefunc64_def fileFunctions;
-  fill_win32_filefunc64W(&fileFunctions);
-  ScopedArchive archive(unzOpen2_64(archivePath, &fileFunctions));
-  if (!archive) return -1;
-  wchar_t startDirectory[MAX_PATH] = {};
-  GetCurrentDirectoryW(MAX_PATH, startDirectory);
-  if (!targetFolder || !SetCurrentDirectoryW(targetFolder)) return -1;
-  const int result = ExtractEntries(archive.Get(), keepIconLibrary);
-  // Only a complete unpacking leaves the target as current directory; after a failure the
-  // caller reports it, and an unattended run's log belongs where the run was started.
-  if (result != 0) SetCurrentDirectoryW(startDirectory);
-  return result;
+  return UnpackArchiveInFile(archivePath, FileSpan{0, kToEndOfFile}, targetFolder,
+                             keepIconLibrary);
 }

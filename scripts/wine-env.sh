@@ -48,3 +48,21 @@ lk_start_wineserver() {
   wineserver -p </dev/null >/dev/null 2>&1 || true
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
+
+# lk_keep_desktop DIR: keeps Wine's desktop open until the wineserver ends (see
+# scripts/desktop_keeper.c), built into DIR. Without it every short GUI process under ctest
+# starts a desktop process that holds ctest's output pipes for a second after the test.
+# Returns once the desktop is up, so that no later process starts one of its own.
+lk_keep_desktop() {
+  local keeper=$1/desktop_keeper.exe ready=$1/desktop_keeper.ready
+  local source
+  source="$(dirname "${BASH_SOURCE[0]}")/desktop_keeper.c"
+  if [ ! -f "$keeper" ] || [ "$source" -nt "$keeper" ]; then
+    x86_64-w64-mingw32-gcc -Os -s -municode -mwindows "$source" -o "$keeper"
+  fi
+  rm -f "$ready"
+  wine "$keeper" "Z:${ready//\//\\}" </dev/null >/dev/null 2>&1 &
+  for _ in $(seq 100); do [ -f "$ready" ] && return 0; sleep 0.1; done
+  echo "the desktop keeper did not start" >&2
+  return 1
+}

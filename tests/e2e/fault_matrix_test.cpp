@@ -46,7 +46,8 @@ Outcome TargetFileHeldOpen(const std::wstring& folder) { return UnpackingFailed(
 Outcome ReadOnlyTargetFile(const std::wstring& folder) { return UnpackingFailed(folder); }
 Outcome ReadOnlyTargetFolder(const std::wstring& folder) { return UnpackingFailed(folder); }
 Outcome TargetOnReadOnlyDrive(const std::wstring& folder) { return FolderNotCreated(folder); }
-Outcome NoTemporaryFolder(const std::wstring& folder) { return UnpackingFailed(folder); }
+// The payload is read from the setup's own file: the temporary folder is not needed.
+Outcome NoTemporaryFolder(const std::wstring&) { return Installed(); }
 Outcome DamagedPayload(const std::wstring& folder) { return UnpackingFailed(folder); }
 Outcome HostileName(EntryNameOutcome name, const std::wstring& folder) {
   return name == EntryNameOutcome::kWritten ? Installed() : UnpackingFailed(folder);

@@ -108,6 +108,22 @@ TEST_F(UnattendedInstall, UnpacksThePayloadAndPreparesTheSettings) {
   EXPECT_EQ(std::wstring::npos, text.find(L"INI_Folder"));
 }
 
+TEST_F(UnattendedInstall, CopyOfTheSetupBeyondTheAnsiCodePageInstallsFromItself) {
+  // The setup reads its payload from its own file, found by its path: a copy in a folder
+  // whose name holds spaces and letters outside the ANSI code page installs the same files.
+  const std::wstring folder = cwd_ / L"Einrichtung f\u00fcr \u03a9 \u6587\\";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  const std::wstring copy = folder + L"lumenkast_setup_x64.exe";
+  ASSERT_TRUE(CopyFileW(LK_SETUP_EXE, copy.c_str(), TRUE));
+
+  const std::wstring arguments = L" /silent /folder=C:\\Tools\\Lumenkast";
+  EXPECT_EQ(0, RunProcess(L"\"" + copy + L"\"" + arguments, cwd_.Path()));
+  EXPECT_FALSE(FileExists(cwd_ / L"Lumenkast_Install.log")) << Log();
+  for (const wchar_t* file : kPayloadFiles) {
+    EXPECT_TRUE(FileExists(std::wstring(L"C:\\Tools\\Lumenkast\\") + file)) << Narrow(file);
+  }
+}
+
 TEST_F(UnattendedInstall, RefusesWhileTheViewerRuns) {
   ASSERT_NE(nullptr, StartViewerStandIn(10000));
 

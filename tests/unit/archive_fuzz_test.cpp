@@ -1,7 +1,7 @@
 // Damaged archives through the unpacking: byte flips in local headers, entry data and the
 // central directory, truncation, and extreme sizes, counts and offsets. Whatever the damage,
-// the result is 0 or -1, nothing lands outside the target folder, and no temporary
-// archive is left.
+// the result is 0 or -1, nothing lands outside the target folder, and nothing is written to
+// the temporary folder.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -67,6 +67,7 @@ std::string BaseArchive() {
 TEST(ArchiveFuzz, DamagedArchivesAreUnpackedOrRefusedWithinTheTarget) {
   TempFolder scratch;
   TempFolder temp;
+  TempFolder carrier;  // the file each archive is read from, as a stretch of it
   ScopedEnvironmentVariable tmp(L"TMP", temp.Path().c_str());
   ScopedEnvironmentVariable temp2(L"TEMP", temp.Path().c_str());
   CurrentDirectoryGuard cwd;
@@ -82,8 +83,11 @@ TEST(ArchiveFuzz, DamagedArchivesAreUnpackedOrRefusedWithinTheTarget) {
     SCOPED_TRACE(testing::Message() << "mutated archive " << n);
     ASSERT_EQ(1, MakeDirectoryPath(target.c_str()));
     const std::string archive = n == 0 ? base : mutator.Next();
-    const int result = ExtractArchiveData(archive.data(), static_cast<DWORD>(archive.size()),
-                                          target.c_str(), 0);
+    const std::string before = "MZ stub before the archive";
+    const std::wstring file = carrier / L"setup.bin";
+    ASSERT_TRUE(WriteFileBytes(file, before + archive + "trailing bytes"));
+    const int result = UnpackArchiveInFile(file.c_str(), FileSpan{before.size(), archive.size()},
+                                           target.c_str(), 0);
     SetCurrentDirectoryW(scratch.Path().c_str());
     if (n == 0) {
       EXPECT_EQ(0, result) << "the undamaged archive unpacks";
@@ -97,7 +101,7 @@ TEST(ArchiveFuzz, DamagedArchivesAreUnpackedOrRefusedWithinTheTarget) {
           << "outside the target: " << Narrow(name);
     }
     EXPECT_EQ(driveRoot, TopLevel(L"C:\\"));
-    EXPECT_TRUE(TopLevel(temp.Path()).size() == 2) << "a temporary archive is left";
+    EXPECT_TRUE(TopLevel(temp.Path()).size() == 2) << "written to the temporary folder";
     if (HasFailure()) break;  // the seed and the number name the archive again
     RemoveTree(scratch / L"a");
   }

@@ -11,7 +11,6 @@
 #include <string>
 
 #include "framework/scoped_handles.h"
-#include "payload/temporary_archive.h"
 #include "support/hostile_entry_names.h"
 #include "support/test_support.h"
 #include "support/test_zip_writer.h"
@@ -87,7 +86,7 @@ std::wstring WithoutTrailingBackslash(std::wstring path) {
 }
 
 // A scratch target folder, a private temporary folder (TMP and TEMP point to it) that every
-// test expects to find as it was (no temporary archive left), and the current directory
+// test expects to find as it was (unpacking writes nothing there), and the current directory
 // restored before the folders are removed.
 class PayloadExtraction : public testing::Test {
  protected:
@@ -100,9 +99,20 @@ class PayloadExtraction : public testing::Test {
   }
 
   int Extract(const TestZipWriter& zip, int keepIconLibrary = 0) {
-    const std::string bytes = zip.Bytes();
-    return ExtractArchiveData(bytes.data(), static_cast<DWORD>(bytes.size()), target_.c_str(),
-                              keepIconLibrary);
+    return Unpack(zip.Bytes(), target_, keepIconLibrary);
+  }
+
+  // Unpacks archive bytes the way the payload is reached: as a stretch of a larger file,
+  // here with other bytes before and after it.
+  int Unpack(const std::string& archive, const std::wstring& folder, int keepIconLibrary) {
+    const std::string before(5000, 'B'), after(3000, 'A');
+    const std::wstring path = scratch_ / L"carrier.bin";
+    if (!WriteFileBytes(path, before + archive + after)) return -2;
+    const int result =
+        UnpackArchiveInFile(path.c_str(), FileSpan{before.size(), archive.size()},
+                            folder.c_str(), keepIconLibrary);
+    DeleteFileW(path.c_str());
+    return result;
   }
 
   lktest::TempFolder scratch_;
@@ -245,8 +255,7 @@ TEST_F(PayloadExtraction, IconLibraryRuleMatchesAnyCaseAnywhereInTheName) {
     SCOPED_TRACE(c.keepIconLibrary);
     lktest::TempFolder folder;
     const std::string bytes = zip.Bytes();
-    EXPECT_EQ(ExtractArchiveData(bytes.data(), static_cast<DWORD>(bytes.size()),
-                                 folder.Path().c_str(), c.keepIconLibrary),
+    EXPECT_EQ(Unpack(bytes, folder.Path(), c.keepIconLibrary),
               0);
     SetCurrentDirectoryW(scratch_.Path().c_str());
     EXPECT_EQ(ListTree(folder.Path()), c.expected) << Describe(ListTree(folder.Path()));
@@ -320,8 +329,7 @@ TEST_F(PayloadExtraction, ExistingFileThatCannotBeReplacedIsPassedOver) {
     const std::string bytes = zip.Bytes();
 
     SetCurrentDirectoryW(scratch_.Path().c_str());
-    EXPECT_EQ(ExtractArchiveData(bytes.data(), static_cast<DWORD>(bytes.size()),
-                                 folder.Path().c_str(), 0),
+    EXPECT_EQ(Unpack(bytes, folder.Path(), 0),
               -1);
     // A failed unpacking leaves the current directory where it was.
     const std::wstring start = WithoutTrailingBackslash(scratch_.Path());
@@ -359,8 +367,7 @@ TEST_F(PayloadExtraction, DamagedEntryEndsTheWalk) {
     zip.File("after.txt", "never reached");
     const std::string bytes = zip.Bytes();
 
-    EXPECT_EQ(ExtractArchiveData(bytes.data(), static_cast<DWORD>(bytes.size()),
-                                 folder.Path().c_str(), 0),
+    EXPECT_EQ(Unpack(bytes, folder.Path(), 0),
               -1);
     SetCurrentDirectoryW(scratch_.Path().c_str());
 
@@ -479,8 +486,7 @@ TEST_F(PayloadExtraction, ArchiveThatDoesNotOpenChangesNothing) {
     const std::wstring archive = scratch_ / L"cut.zip";
     ASSERT_TRUE(WriteFileBytes(archive, cut));
     EXPECT_EQ(UnpackArchive(archive.c_str(), target_.c_str(), 0), -1);
-    EXPECT_EQ(ExtractArchiveData(cut.data(), static_cast<DWORD>(cut.size()), target_.c_str(), 0),
-              -1);
+    EXPECT_EQ(Unpack(cut, target_, 0), -1);
     EXPECT_TRUE(ListTree(target_).empty());
     EXPECT_EQ(CurrentDirectory(), before);
   }
@@ -496,39 +502,78 @@ TEST_F(PayloadExtraction, MissingTargetFolderIsAFailure) {
   EXPECT_EQ(CurrentDirectory(), before);
 }
 
-TEST_F(PayloadExtraction, TemporaryArchiveHasANewNameOfItsOwn) {
-  // A file of the old fixed name is neither used nor overwritten.
-  const std::wstring fixedName = temp_ / L"lkmaing_x64.zip";
-  ASSERT_TRUE(WriteFileBytes(fixedName, "somebody else's file"));
+TEST_F(PayloadExtraction, PayloadIsReadFromTheExecutableWithoutATemporaryFolder) {
+  // TMP and TEMP name a folder that does not exist, and a file of the name the payload was
+  // once copied to waits in the usual one: neither matters any more.
+  const std::wstring oldCopy = temp_ / L"lkmaing_x64.zip";
+  ASSERT_TRUE(WriteFileBytes(oldCopy, "somebody else's file"));
   tempContents_ = {L"lkmaing_x64.zip"};
-
-  const std::string data = "archive bytes";
-  wchar_t first[kTemporaryArchivePathUnits], second[kTemporaryArchivePathUnits];
-  ASSERT_TRUE(CreateTemporaryArchive(data.data(), static_cast<DWORD>(data.size()), first));
-  ASSERT_TRUE(CreateTemporaryArchive(data.data(), static_cast<DWORD>(data.size()), second));
-  for (const std::wstring& path : {std::wstring(first), std::wstring(second)}) {
-    SCOPED_TRACE(lktest::Narrow(path));
-    EXPECT_EQ(path.rfind(temp_ / L"lkmaing_x64", 0), 0u);
-    EXPECT_EQ(path.substr(path.size() - 4), L".zip");
-    EXPECT_EQ(path.find(L'\\', temp_.Path().size()), std::wstring::npos);
-    EXPECT_EQ(ReadFileBytes(path), data);
-    DeleteFileW(path.c_str());
-  }
-  EXPECT_NE(std::wstring(first), std::wstring(second));
-
-  EXPECT_EQ(ExtractPayload(target_.c_str(), 0), 0);
-  EXPECT_TRUE(FileExists(target_ + L"lk_main64.exe"));
-  EXPECT_EQ(ReadFileBytes(fixedName), "somebody else's file");
-}
-
-TEST_F(PayloadExtraction, MissingTemporaryFolderIsAFailure) {
   const std::wstring missing = scratch_ / L"no_temp\\";
   lktest::ScopedEnvironmentVariable tmp(L"TMP", missing.c_str());
   lktest::ScopedEnvironmentVariable temp(L"TEMP", missing.c_str());
-  const std::wstring before = CurrentDirectory();
-  EXPECT_EQ(ExtractPayload(target_.c_str(), 0), -1);
-  EXPECT_TRUE(ListTree(target_).empty());
-  EXPECT_EQ(CurrentDirectory(), before);
+
+  EXPECT_EQ(ExtractPayload(target_.c_str(), 0), 0);
+  for (const PayloadFile& file : kPayloadFiles) {
+    EXPECT_TRUE(FileExists(target_ + file.path)) << lktest::Narrow(file.path);
+  }
+  EXPECT_FALSE(FolderExists(missing));
+  EXPECT_EQ(ReadFileBytes(oldCopy), "somebody else's file");
+}
+
+TEST_F(PayloadExtraction, EntriesOfEverySizeArriveWhole) {
+  // Sizes around the read-ahead buffer and beyond the block minizip reads at once, with
+  // data that does not compress, so the compressed data crosses those borders too.
+  std::string noise(700000, '\0');
+  uint32_t seed = 12345;
+  for (char& c : noise) {
+    seed = seed * 1103515245u + 12345u;
+    c = static_cast<char>(seed >> 24);
+  }
+  const size_t sizes[] = {0, 1, 8191, 8192, 8193, 300000, 700000};
+  TestZipWriter zip;
+  for (size_t size : sizes) zip.File("n" + std::to_string(size) + ".bin", noise.substr(0, size));
+  ASSERT_EQ(Extract(zip), 0);
+  for (size_t size : sizes) {
+    SCOPED_TRACE(size);
+    EXPECT_TRUE(ReadFileBytes(target_ + L"n" + std::to_wstring(size) + L".bin") ==
+                noise.substr(0, size));
+  }
+}
+
+TEST_F(PayloadExtraction, SpanStartsWithComparesTheFileAtTheSpan) {
+  const std::wstring path = scratch_ / L"carrier.bin";
+  ASSERT_TRUE(WriteFileBytes(path, "xxxxPK\x03\x04rest"));
+  SpanFile file = {};
+  file.file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          0, nullptr);
+  ASSERT_NE(file.file, INVALID_HANDLE_VALUE);
+  file.span = FileSpan{4, 8};
+  EXPECT_TRUE(SpanStartsWith(&file, "PK\x03\x04", 4));
+  EXPECT_FALSE(SpanStartsWith(&file, "xxxx", 4));
+  EXPECT_FALSE(SpanStartsWith(&file, "PK\x03\x04rest!", 9));
+  CloseHandle(file.file);
+}
+
+TEST(FindImageDataInFile, FindsResourcesOfTheImageOnlyInsideItsSections) {
+  HMODULE self = GetModuleHandleW(nullptr);
+  HRSRC info = FindResourceW(self, MAKEINTRESOURCEW(210), L"ZIP");
+  ASSERT_NE(info, nullptr);
+  const void* data = LockResource(LoadResource(self, info));
+  const DWORD size = SizeofResource(self, info);
+  FileSpan span = {};
+  ASSERT_TRUE(FindImageDataInFile(self, data, size, &span));
+  // The file holds the same bytes at that offset.
+  wchar_t path[MAX_PATH];
+  ASSERT_NE(GetModuleFileNameW(nullptr, path, MAX_PATH), 0u);
+  const std::string file = ReadFileBytes(path);
+  ASSERT_GE(file.size(), span.offset + span.size);
+  EXPECT_EQ(span.size, size);
+  EXPECT_TRUE(file.compare(span.offset, size, static_cast<const char*>(data), size) == 0);
+
+  const char onTheStack[16] = {};
+  EXPECT_FALSE(FindImageDataInFile(self, onTheStack, sizeof(onTheStack), &span));
+  EXPECT_FALSE(FindImageDataInFile(nullptr, data, size, &span));
+  EXPECT_FALSE(FindImageDataInFile(self, data, 0x7FFFFFFF, &span));
 }
 
 TEST_F(PayloadExtraction, MakeDirectoryPathCreatesMissingParents) {
