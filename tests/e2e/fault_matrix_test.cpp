@@ -94,18 +94,6 @@ void ExpectOnlyWritten(const SnapshotDifference& difference, const std::wstring&
   }
 }
 
-std::vector<std::wstring> TemporaryArchives() {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  std::vector<std::wstring> found;
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((std::wstring(temp) + L"lkmaing_x64*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return found;
-  do found.push_back(data.cFileName); while (FindNextFileW(find, &data));
-  FindClose(find);
-  return found;
-}
-
 std::string Describe(const std::vector<std::wstring>& names) {
   std::string text;
   for (const std::wstring& name : names) text += Narrow(name) + " ";

@@ -12,6 +12,7 @@
 #include "support/expected_installation.h"
 #include "support/expected_texts.h"
 #include "support/installation_state.h"
+#include "support/install_log_entry.h"
 #include "support/installation_test.h"
 #include "support/registry_reader.h"
 #include "support/test_support.h"
@@ -21,25 +22,12 @@ namespace {
 
 constexpr wchar_t kTarget[] = L"C:\\Tools\\Lumenkast\\";
 
-// Latin-1 bytes of a text as the install log holds them (line feeds as CR LF).
-std::string LogBytes(const std::wstring& text) {
-  std::string bytes;
-  for (wchar_t ch : text) {
-    if (ch == L'\n') bytes += '\r';
-    bytes += static_cast<char>(ch);
-  }
-  return bytes;
-}
-
 class UnattendedHardening : public InstallationTest {
  protected:
   std::string Log() const { return ReadFileBytes(cwd_ / L"Lumenkast_Install.log"); }
-  // The one entry of the log ends with this message.
+  // The log holds exactly one entry, with this message.
   void ExpectLogEntry(const std::wstring& message) const {
-    const std::string entry = ": " + LogBytes(message) + "\r\n" + std::string(48, '-') + "\r\n";
-    const std::string log = Log();
-    EXPECT_NE(std::string::npos, log.find(entry)) << log;
-    EXPECT_EQ(log.find(entry), log.rfind(entry)) << "more than one entry: " << log;
+    EXPECT_TRUE(IsSingleLogEntry(Log(), message));
   }
   // The settings file in folder: UTF-16, with the header, language and toolbar keys.
   static void ExpectCompleteSettings(const std::wstring& folder) {

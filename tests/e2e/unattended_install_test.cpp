@@ -9,6 +9,7 @@
 #include "support/expected_installation.h"
 #include "support/expected_texts.h"
 #include "support/installation_state.h"
+#include "support/install_log_entry.h"
 #include "support/installation_test.h"
 #include "support/test_support.h"
 
@@ -28,16 +29,6 @@ const wchar_t* const kPayloadFiles[] = {
     L"Toolbars\\gnome-colors-wise_32.png", L"Toolbars\\gnome-colors-wise_32.txt",
     L"Toolbars\\gnome-colors-human_48.png", L"Toolbars\\gnome-colors-human_48.txt",
 };
-
-// Latin-1 bytes of a text as the install log holds them (line feeds as CR LF).
-std::string LogBytes(const std::wstring& text) {
-  std::string bytes;
-  for (wchar_t ch : text) {
-    if (ch == L'\n') bytes += '\r';
-    bytes += static_cast<char>(ch);
-  }
-  return bytes;
-}
 
 std::wstring ToUtf16(const std::string& bytes) {
   return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
@@ -59,18 +50,6 @@ FILETIME ArchiveTime() {
   SystemTimeToFileTime(&local, &localTime);
   LocalFileTimeToFileTime(&localTime, &utc);
   return utc;
-}
-
-std::vector<std::wstring> TemporaryArchives() {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  std::vector<std::wstring> found;
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((std::wstring(temp) + L"lkmaing_x64*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return found;
-  do found.push_back(data.cFileName); while (FindNextFileW(find, &data));
-  FindClose(find);
-  return found;
 }
 
 class UnattendedInstall : public InstallationTest {

@@ -162,6 +162,16 @@ std::vector<std::wstring> ListFolder(const std::wstring& folder) {
   return names;
 }
 
+std::vector<std::wstring> TemporaryArchives() {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  std::vector<std::wstring> found;
+  for (const std::wstring& name : ListFolder(temp)) {
+    if (name.compare(0, 11, L"lkmaing_x64") == 0) found.push_back(name);
+  }
+  return found;
+}
+
 bool FileExists(const std::wstring& path) {
   DWORD a = GetFileAttributesW(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);

@@ -105,6 +105,8 @@ class ScopedSymbolicLink {
 };
 // Names of the files and folders directly in folder (ending in a backslash), sorted.
 std::vector<std::wstring> ListFolder(const std::wstring& folder);
+// Temporary copies of the payload archive ("lkmaing_x64*") in the temporary folder.
+std::vector<std::wstring> TemporaryArchives();
 bool FileExists(const std::wstring& path);
 bool FolderExists(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
