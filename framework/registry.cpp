@@ -19,6 +19,25 @@ bool TerminateText(wchar_t* value, size_t capacity, DWORD bytes) {
 
 }  // namespace
 
+LONG DeleteRegistryValue(HKEY root, const std::wstring& path, const wchar_t* name) {
+  RegistryKey key;
+  const LONG status = key.Open(root, path.c_str(), KEY_SET_VALUE);
+  return status == ERROR_SUCCESS ? RegDeleteValueW(key.Get(), name) : status;
+}
+
+bool DeleteKeyIfEmpty(HKEY root, const std::wstring& path) {
+  DWORD subkeys = 0, values = 0;
+  {
+    RegistryKey key;
+    if (key.Open(root, path.c_str(), KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
+    if (RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                         &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+      return false;
+    }
+  }
+  return subkeys == 0 && values == 0 && RegDeleteKeyW(root, path.c_str()) == ERROR_SUCCESS;
+}
+
 LONG RegistryKey::SetString(const wchar_t* name, const wchar_t* data) const {
   const DWORD bytes = static_cast<DWORD>((wcslen(data) + 1) * sizeof(wchar_t));
   return RegSetValueExW(Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), bytes);

@@ -1,5 +1,5 @@
 // Registry access the program shares: a key owner with value writers, default values,
-// and the one safe way to read a string value.
+// deletions of values and empty keys, and the one safe way to read a string value.
 #pragma once
 
 #include <windows.h>
@@ -28,6 +28,12 @@ class RegistryKey : public ScopedHandle<HKEY, KeyTraits> {
 
 // Sets the default value of root\path with RegSetValueW (which creates a missing key).
 LONG SetDefaultValue(HKEY root, const std::wstring& path, const std::wstring& data);
+
+// Deletes the value name (null: the default value) of root\path; returns the status.
+LONG DeleteRegistryValue(HKEY root, const std::wstring& path, const wchar_t* name);
+
+// Deletes root\path when it holds neither values nor subkeys; true when it was deleted.
+bool DeleteKeyIfEmpty(HKEY root, const std::wstring& path);
 
 // Reads the string value name (null: the default value) of root\path into value, which
 // holds capacity characters. True only for a REG_SZ or REG_EXPAND_SZ value that fits with

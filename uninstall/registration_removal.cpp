@@ -20,25 +20,6 @@ bool ReadString(HKEY root, const std::wstring& key, const wchar_t* name, std::ws
   return true;
 }
 
-void DeleteValue(HKEY root, const std::wstring& key, const wchar_t* name) {
-  lk::RegistryKey k;
-  if (k.Open(root, key.c_str(), KEY_SET_VALUE) == ERROR_SUCCESS) RegDeleteValueW(k.Get(), name);
-}
-
-// Deletes key when it holds neither values nor subkeys.
-void DeleteKeyIfEmpty(HKEY root, const std::wstring& key) {
-  DWORD subkeys = 0, values = 0;
-  {
-    lk::RegistryKey k;
-    if (k.Open(root, key.c_str(), KEY_QUERY_VALUE) != ERROR_SUCCESS) return;
-    if (RegQueryInfoKeyW(k.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
-                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-      return;
-    }
-  }
-  if (subkeys == 0 && values == 0) RegDeleteKeyW(root, key.c_str());
-}
-
 // The current user's explorer choice of extension, when it names identifier.
 void ReleaseExplorerChoice(const wchar_t* extension, const std::wstring& identifier) {
   const std::wstring choice = lk::ExplorerChoiceKey(extension);
@@ -47,7 +28,7 @@ void ReleaseExplorerChoice(const wchar_t* extension, const std::wstring& identif
     return;
   }
   RegDeleteTreeW(HKEY_CURRENT_USER, choice.c_str());
-  DeleteKeyIfEmpty(HKEY_CURRENT_USER, lk::ExplorerExtensionKey(extension));
+  lk::DeleteKeyIfEmpty(HKEY_CURRENT_USER, lk::ExplorerExtensionKey(extension));
 }
 
 void RemoveFileTypes() {
@@ -60,7 +41,7 @@ void RemoveFileTypes() {
       ReleaseExplorerChoice(e.extension, identifier);
     }
   }
-  DeleteKeyIfEmpty(HKEY_CURRENT_USER, lk::kExplorerFileExtsKey);
+  lk::DeleteKeyIfEmpty(HKEY_CURRENT_USER, lk::kExplorerFileExtsKey);
 }
 
 // The "Browse with" verb of target, and the shell and target keys its writing created
@@ -68,14 +49,14 @@ void RemoveFileTypes() {
 void RemoveVerb(const wchar_t* target) {
   const std::wstring targetKey = std::wstring(lk::kClassesKey) + target;
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, lk::VerbKey(target).c_str());
-  DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, targetKey + L"\\shell");
-  DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, targetKey);
+  lk::DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, targetKey + L"\\shell");
+  lk::DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, targetKey);
 }
 
 void RemoveAppXOverrides() {
   for (const wchar_t* key : lk::kAppXIdentifierKeys) {
-    DeleteValue(HKEY_CURRENT_USER, key, lk::kNoOpenWithValue);
-    DeleteKeyIfEmpty(HKEY_CURRENT_USER, key);
+    lk::DeleteRegistryValue(HKEY_CURRENT_USER, key, lk::kNoOpenWithValue);
+    lk::DeleteKeyIfEmpty(HKEY_CURRENT_USER, key);
   }
 }
 
@@ -88,11 +69,11 @@ void ReleaseExtension(const wchar_t* extension, const std::wstring& identifier) 
     if (ReadString(HKEY_LOCAL_MACHINE, key, lk::kBackupValue, &saved) && !saved.empty()) {
       lk::SetDefaultValue(HKEY_LOCAL_MACHINE, key, saved);
     } else {
-      DeleteValue(HKEY_LOCAL_MACHINE, key, nullptr);
+      lk::DeleteRegistryValue(HKEY_LOCAL_MACHINE, key, nullptr);
     }
   }
-  DeleteValue(HKEY_LOCAL_MACHINE, key, lk::kBackupValue);
-  DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, key);
+  lk::DeleteRegistryValue(HKEY_LOCAL_MACHINE, key, lk::kBackupValue);
+  lk::DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, key);
 }
 
 std::wstring RegisteredInstallLocation() {
@@ -108,7 +89,7 @@ int RemoveRegistration(int keepUninstallEntry) {
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, lk::kIdentifierKey);
   RegDeleteTreeW(HKEY_CLASSES_ROOT, lk::kApplicationKey);
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, lk::kProgramKey);
-  DeleteValue(HKEY_LOCAL_MACHINE, lk::kRegisteredApplicationsKey, lk::kProductName);
+  lk::DeleteRegistryValue(HKEY_LOCAL_MACHINE, lk::kRegisteredApplicationsKey, lk::kProductName);
   RemoveFileTypes();
   RemoveAppXOverrides();
   if (!keepUninstallEntry) RegDeleteTreeW(HKEY_LOCAL_MACHINE, lk::kUninstallKey);

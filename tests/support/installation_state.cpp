@@ -29,23 +29,6 @@ bool NamesLumenkast(HKEY root, const std::wstring& key, const wchar_t* name) {
   return wcsncmp(reinterpret_cast<const wchar_t*>(value.data.data()), L"Lumenkast.", 10) == 0;
 }
 
-void DeleteValue(HKEY root, const std::wstring& key, const wchar_t* name) {
-  lk::RegistryKey k;
-  if (k.Open(root, key.c_str(), KEY_SET_VALUE) == ERROR_SUCCESS) RegDeleteValueW(k.Get(), name);
-}
-
-// Deletes key when nothing is left in it.
-void DeleteKeyIfEmpty(HKEY root, const std::wstring& key) {
-  DWORD subkeys = 0, values = 0;
-  {
-    lk::RegistryKey k;
-    if (k.Open(root, key.c_str(), KEY_QUERY_VALUE) != ERROR_SUCCESS) return;
-    RegQueryInfoKeyW(k.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
-                     nullptr, nullptr, nullptr, nullptr);
-  }
-  if (subkeys == 0 && values == 0) RegDeleteKeyW(root, key.c_str());
-}
-
 // Keys an installation creates in a fresh prefix around its own, removed when empty.
 constexpr const wchar_t* kSurroundingKeys[] = {
     L"SOFTWARE\\Classes\\Directory\\shell", L"SOFTWARE\\Classes\\Directory",
@@ -59,15 +42,15 @@ constexpr wchar_t kFileExtsKey[] =
 void ReleaseExtension(const std::wstring& extension) {
   const std::wstring classKey = L"SOFTWARE\\Classes\\." + extension;
   if (NamesLumenkast(HKEY_LOCAL_MACHINE, classKey, nullptr)) {
-    DeleteValue(HKEY_LOCAL_MACHINE, classKey, nullptr);
+    lk::DeleteRegistryValue(HKEY_LOCAL_MACHINE, classKey, nullptr);
   }
-  DeleteValue(HKEY_LOCAL_MACHINE, classKey, L"Lumenkast_Backup");
-  DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, classKey);
+  lk::DeleteRegistryValue(HKEY_LOCAL_MACHINE, classKey, L"Lumenkast_Backup");
+  lk::DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, classKey);
   const std::wstring choice = ExplorerChoiceKey(extension);
   if (NamesLumenkast(HKEY_CURRENT_USER, choice, L"Progid")) {
     RegDeleteTreeW(HKEY_CURRENT_USER, choice.c_str());
   }
-  DeleteKeyIfEmpty(HKEY_CURRENT_USER, std::wstring(kFileExtsKey) + L"\\." + extension);
+  lk::DeleteKeyIfEmpty(HKEY_CURRENT_USER, std::wstring(kFileExtsKey) + L"\\." + extension);
 }
 
 }  // namespace
@@ -86,10 +69,10 @@ void RemoveRegistration() {
       ReleaseExtension(e.extension);
     }
   }
-  DeleteValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\RegisteredApplications", L"Lumenkast");
+  lk::DeleteRegistryValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\RegisteredApplications", L"Lumenkast");
   for (const wchar_t* key : kAppXOverrideKeys) RegDeleteTreeW(HKEY_CURRENT_USER, key);
-  for (const wchar_t* key : kSurroundingKeys) DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, key);
-  DeleteKeyIfEmpty(HKEY_CURRENT_USER, kFileExtsKey);
+  for (const wchar_t* key : kSurroundingKeys) lk::DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, key);
+  lk::DeleteKeyIfEmpty(HKEY_CURRENT_USER, kFileExtsKey);
 }
 
 std::wstring SpecialFolder(int csidl) {
@@ -162,7 +145,7 @@ ScopedRegString::~ScopedRegString() {
   if (hadValue_) {
     WriteRegString(root_, key_, name, old_);
   } else {
-    DeleteValue(root_, key_, name);
+    lk::DeleteRegistryValue(root_, key_, name);
   }
 }
 

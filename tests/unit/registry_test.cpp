@@ -71,4 +71,23 @@ TEST(ReadRegistryString, ReadsOnlyStringsThatFitAndNeverWritesPastTheBuffer) {
                                       MAX_PATH));
 }
 
+// A key goes only once it holds nothing: neither a value nor a subkey.
+TEST(DeleteKeyIfEmpty, DeletesOnlyKeysThatHoldNothing) {
+  lktest::ScratchRegistry registry;
+  const std::wstring child = std::wstring(kKey) + L"\\Child";
+  lk::RegistryKey key;
+  ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_LOCAL_MACHINE, child.c_str()));
+  key.Reset();
+  ASSERT_NO_FATAL_FAILURE(SetRawValue(REG_SZ, L"x", 4));
+
+  EXPECT_FALSE(lk::DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, kKey));  // a value and a subkey
+  EXPECT_TRUE(lk::DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, child));
+  EXPECT_FALSE(lk::DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, kKey));  // still its value
+  EXPECT_EQ(ERROR_SUCCESS, lk::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kKey, L"Value"));
+  EXPECT_NE(ERROR_SUCCESS, lk::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kKey, L"Value"));
+  EXPECT_TRUE(lk::DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, kKey));
+  EXPECT_NE(ERROR_SUCCESS, key.Open(HKEY_LOCAL_MACHINE, kKey, KEY_READ));
+  EXPECT_FALSE(lk::DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, kKey));  // gone already
+}
+
 }  // namespace
