@@ -265,6 +265,6 @@ bool ConvertSettingsToUnicode(const wchar_t* settingsFile, FILE* file) {
   // A copy that is incomplete must never replace the settings file.
   bool converted = written && (pieces == 0 ||
                                MoveFileExW(tempFile, settingsFile, MOVEFILE_REPLACE_EXISTING));
-  if (!written || pieces == 0 || !converted) DeleteFileW(tempFile);
+  if (!converted || pieces == 0) DeleteFileW(tempFile);
   return converted;
 }

@@ -115,9 +115,7 @@ int CopyEntryData(unzFile archive, HANDLE out, char* buffer) {
   }
 }
 
-EntryResult ExtractFileEntry(unzFile archive, const Entry& entry) {
-  DataBuffer buffer(static_cast<char*>(malloc(kDataBufferBytes)));
-  if (!buffer) return EntryResult::kWalkEnds;
+EntryResult ExtractFileEntry(unzFile archive, const Entry& entry, char* buffer) {
   if (unzOpenCurrentFile(archive) != UNZ_OK) {
     unzCloseCurrentFile(archive);
     return EntryResult::kWalkEnds;
@@ -127,7 +125,7 @@ EntryResult ExtractFileEntry(unzFile archive, const Entry& entry) {
     return unzCloseCurrentFile(archive) == UNZ_OK ? EntryResult::kPassedOver
                                                   : EntryResult::kWalkEnds;
   }
-  const int copied = CopyEntryData(archive, out.Get(), buffer.get());
+  const int copied = CopyEntryData(archive, out.Get(), buffer);
   if (copied != 0) {
     out.Reset();
     unzCloseCurrentFile(archive);
@@ -139,7 +137,7 @@ EntryResult ExtractFileEntry(unzFile archive, const Entry& entry) {
   return unzCloseCurrentFile(archive) == UNZ_OK ? EntryResult::kDone : EntryResult::kWalkEnds;
 }
 
-EntryResult ExtractEntry(unzFile archive, Entry& entry, int keepIconLibrary) {
+EntryResult ExtractEntry(unzFile archive, Entry& entry, int keepIconLibrary, char* buffer) {
   if (keepIconLibrary == 1 && IsIconLibraryEntry(entry.name)) return EntryResult::kDone;
   if (!entry.nameFits || !IsSafeEntryName(entry.name) || !ToPathName(entry.name, entry.path)) {
     return EntryResult::kPassedOver;
@@ -150,7 +148,7 @@ EntryResult ExtractEntry(unzFile archive, Entry& entry, int keepIconLibrary) {
     CreateDirectoryW(entry.path, nullptr);
     return EntryResult::kDone;
   }
-  return ExtractFileEntry(archive, entry);
+  return ExtractFileEntry(archive, entry, buffer);
 }
 
 }  // namespace
@@ -158,11 +156,14 @@ EntryResult ExtractEntry(unzFile archive, Entry& entry, int keepIconLibrary) {
 int ExtractEntries(unzFile archive, int keepIconLibrary) {
   unz_global_info64 global;
   if (unzGetGlobalInfo64(archive, &global) != UNZ_OK) return -1;
+  // One data buffer serves every entry of the walk.
+  DataBuffer buffer(static_cast<char*>(malloc(kDataBufferBytes)));
+  if (!buffer) return -1;
   bool passedOver = false;
   for (ZPOS64_T i = 0; i < global.number_entry;) {
     Entry entry;
     if (!ReadEntry(archive, &entry)) return -1;
-    const EntryResult result = ExtractEntry(archive, entry, keepIconLibrary);
+    const EntryResult result = ExtractEntry(archive, entry, keepIconLibrary, buffer.get());
     if (result == EntryResult::kWalkEnds) return -1;
     if (result == EntryResult::kPassedOver) passedOver = true;
     if (++i < global.number_entry && unzGoToNextFile(archive) != UNZ_OK) return -1;

@@ -8,20 +8,22 @@ namespace {
 
 bool IsSeparator(wchar_t c) { return c == L'/' || c == L'\\'; }
 
-bool IsReparsePoint(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
 }  // namespace
 
 bool LeadsThroughReparsePoint(const wchar_t* path) {
-  const std::wstring full = path;
-  for (size_t end = 0; end <= full.size(); ++end) {
-    if (end < full.size() && !IsSeparator(full[end])) continue;
-    if (end > 0 && !IsSeparator(full[end - 1]) && IsReparsePoint(full.substr(0, end))) {
-      return true;
-    }
+  std::wstring prefix = path;
+  const size_t length = prefix.size();
+  // Each leading part of the path in turn, ended at a separator for the moment.
+  for (size_t end = 1; end <= length; ++end) {
+    if (end < length && !IsSeparator(prefix[end])) continue;
+    if (IsSeparator(prefix[end - 1])) continue;
+    const wchar_t separator = prefix[end];
+    prefix[end] = L'\0';
+    const DWORD attributes = GetFileAttributesW(prefix.c_str());
+    prefix[end] = separator;
+    // Nothing below a part that does not exist can be a link yet.
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
   }
   return false;
 }

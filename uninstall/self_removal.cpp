@@ -14,12 +14,6 @@ constexpr DWORD kDeleteRetryMs = 100;
 
 std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.rfind(L'\\') + 1); }
 
-std::wstring OwnPath() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return path;
-}
-
 // The uninstaller's image stays locked for a moment after its process has ended.
 void DeleteWhenFree(const std::wstring& path) {
   for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
@@ -32,8 +26,7 @@ bool IsUninstallerName(const std::wstring& name) {
   return CompareStringOrdinal(name.c_str(), -1, lk::kUninstallerExe, -1, TRUE) == CSTR_EQUAL;
 }
 
-}  // namespace
-
+// A new folder in the temporary folder, with a trailing backslash; empty on failure.
 std::wstring CreateUniqueTempFolder() {
   wchar_t temp[MAX_PATH] = {};
   if (!GetTempPathW(MAX_PATH, temp)) return L"";
@@ -48,11 +41,19 @@ std::wstring CreateUniqueTempFolder() {
   return L"";
 }
 
+}  // namespace
+
+std::wstring OwnPath() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return path;
+}
+
 int HandOverToCopy(const std::wstring& exePath) {
   const std::wstring folder = CreateUniqueTempFolder();
   if (folder.empty()) return 0;
   const std::wstring copy = folder + exePath.substr(exePath.rfind(L'\\') + 1);
-  if (!CopyFileW(OwnPath().c_str(), copy.c_str(), FALSE)) {
+  if (!CopyFileW(exePath.c_str(), copy.c_str(), FALSE)) {
     RemoveDirectoryW(folder.c_str());
     return 0;
   }

@@ -16,5 +16,5 @@ int HandOverToCopy(const std::wstring& exePath);
 // (otherwise they stay in the temporary folder). Always 0.
 int FinishAsCopy(HANDLE parent, const std::wstring& exePath);
 
-// A new folder in the temporary folder, with a trailing backslash; empty on failure.
-std::wstring CreateUniqueTempFolder();
+// The path of the running program's own file.
+std::wstring OwnPath();

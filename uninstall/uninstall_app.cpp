@@ -11,16 +11,6 @@
 #include "uninstall/self_removal.h"
 #include "uninstall/uninstall_dialog.h"
 
-namespace {
-
-std::wstring OwnPath() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return path;
-}
-
-}  // namespace
-
 BOOL CUninstallApp::InitInstance() {
   HardenDllSearchPath();
   const UninstallCommand command = ParseUninstallCommandLine(GetCommandLineW());

@@ -8,6 +8,17 @@
 
 namespace lktest {
 
+// Asks condition every 50 ms until it holds (true) or timeoutMs have passed (false).
+template <typename Condition>
+bool WaitUntil(DWORD timeoutMs, Condition condition) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(50);
+  }
+}
+
 // Redirects HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER and HKEY_CLASSES_ROOT of this process
 // into a fresh scratch key for its lifetime, and removes the scratch key afterwards.
 class ScratchRegistry {

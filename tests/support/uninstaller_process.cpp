@@ -14,16 +14,6 @@ constexpr wchar_t kSessionManagerKey[] =
 constexpr wchar_t kPendingValue[] = L"PendingFileRenameOperations";
 constexpr int kMessageBoxTextId = 0xFFFF;
 
-template <typename Condition>
-bool WaitUntil(DWORD timeoutMs, Condition condition) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (condition()) return true;
-    if (GetTickCount() - start >= timeoutMs) return false;
-    Sleep(50);
-  }
-}
-
 bool UninstallerRuns() {
   lk::ScopedFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   PROCESSENTRY32W entry = {};

@@ -17,7 +17,6 @@ namespace {
 // Upper bound of one message sent to the setup's thread. The thread is busy (and does not
 // answer) while the installation runs, so nothing here waits for it without a limit.
 constexpr UINT kSendTimeoutMs = 2000;
-constexpr DWORD kPollMs = 50;
 // Id of the text control in the system's message boxes.
 constexpr int kMessageBoxTextId = 0xFFFF;
 
@@ -69,16 +68,6 @@ class ScreenDc {
  private:
   HDC dc_;
 };
-
-template <typename Condition>
-bool WaitUntil(DWORD timeoutMs, Condition condition) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (condition()) return true;
-    if (GetTickCount() - start >= timeoutMs) return false;
-    Sleep(kPollMs);
-  }
-}
 
 // A block of memory in another process, released with the object.
 class RemoteMemory {
