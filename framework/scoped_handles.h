@@ -58,6 +58,14 @@ struct FileHandleTraits {
 };
 using ScopedFileHandle = ScopedHandle<HANDLE, FileHandleTraits>;
 
+// A search of FindFirstFileW / FindFirstFileExW, ended with FindClose.
+struct FindHandleTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+  static void Close(HANDLE h) { FindClose(h); }
+};
+using ScopedFindHandle = ScopedHandle<HANDLE, FindHandleTraits>;
+
 using KeyTraits = NullHandleTraits<HKEY, RegCloseKey>;
 using ScopedModule = ScopedHandle<HMODULE, NullHandleTraits<HMODULE, FreeLibrary>>;
 using ScopedGdiObject = ScopedHandle<HGDIOBJ, NullHandleTraits<HGDIOBJ, DeleteObject>>;

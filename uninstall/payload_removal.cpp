@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "framework/scoped_handles.h"
+
 namespace {
 
 bool IsFolderEntry(const wchar_t* entry) {
@@ -85,8 +87,8 @@ int RemoveEmptyPayloadFolders(const std::wstring& folder, const wchar_t* const* 
 int RemoveFolderContents(const std::wstring& folder, const std::wstring& keep,
                          std::vector<std::wstring>* failures) {
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return 1;
+  lk::ScopedFindHandle search(FindFirstFileW((folder + L"*").c_str(), &found));
+  if (!search) return 1;
   int result = 1;
   do {
     const std::wstring name = found.cFileName;
@@ -106,7 +108,6 @@ int RemoveFolderContents(const std::wstring& folder, const std::wstring& keep,
       failures->push_back(path);
       result = 0;
     }
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  } while (FindNextFileW(search.Get(), &found));
   return result;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "framework/registry.h"
 #include "framework/scoped_handles.h"
 #include "support/test_support.h"
 
@@ -13,13 +14,6 @@ namespace {
 // Deeper trees than this are links looping back (Wine keeps a few registry links).
 constexpr int kMaxDepth = 64;
 
-struct FindTraits {
-  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-  static bool IsValid(HANDLE h) { return h != INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE h) { FindClose(h); }
-};
-using ScopedFind = lk::ScopedHandle<HANDLE, FindTraits>;
-using ScopedKey = lk::ScopedHandle<HKEY, lk::KeyTraits>;
 
 // The values of an open key.
 SnapshotValues ReadValues(HKEY key) {
@@ -74,7 +68,7 @@ bool IsLink(const SnapshotValues& values) {
 
 void AddKeyTree(HKEY parent, const std::wstring& subkey, const std::wstring& fullName, int depth,
                 PrefixSnapshot* snapshot) {
-  ScopedKey key;
+  lk::RegistryKey key;
   if (RegOpenKeyExW(parent, subkey.empty() ? nullptr : subkey.c_str(), REG_OPTION_OPEN_LINK,
                     KEY_READ, key.Receive()) != ERROR_SUCCESS) {
     return;
@@ -88,7 +82,7 @@ void AddKeyTree(HKEY parent, const std::wstring& subkey, const std::wstring& ful
 
 void AddFolderTree(const std::wstring& folder, int depth, PrefixSnapshot* snapshot) {
   WIN32_FIND_DATAW data;
-  ScopedFind find(FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data,
+  lk::ScopedFindHandle find(FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data,
                                    FindExSearchNameMatch, nullptr, 0));
   if (!find) return;
   do {

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "framework/scoped_handles.h"
+
 namespace lktest {
 
 namespace {
@@ -151,22 +153,25 @@ void RemoveTree(const std::wstring& path) {
 std::vector<std::wstring> ListFolder(const std::wstring& folder) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
+  lk::ScopedFindHandle find(FindFirstFileW((folder + L"*").c_str(), &data));
+  if (!find) return names;
   do {
     const std::wstring name = data.cFileName;
     if (name != L"." && name != L"..") names.push_back(name);
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
+  } while (FindNextFileW(find.Get(), &data));
   std::sort(names.begin(), names.end());
   return names;
 }
 
-std::vector<std::wstring> TemporaryArchives() {
+std::wstring TempFolderPath() {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
+  return temp;
+}
+
+std::vector<std::wstring> TemporaryArchives() {
   std::vector<std::wstring> found;
-  for (const std::wstring& name : ListFolder(temp)) {
+  for (const std::wstring& name : ListFolder(TempFolderPath())) {
     if (name.compare(0, 11, L"lkmaing_x64") == 0) found.push_back(name);
   }
   return found;
@@ -268,33 +273,6 @@ bool RegKeyExists(HKEY root, const std::wstring& key) {
   if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
   RegCloseKey(k);
   return true;
-}
-
-namespace {
-
-constexpr wchar_t kWineKey[] = L"Software\\Wine";
-
-void SetWineVersionValue(const wchar_t* version) {
-  HKEY key = nullptr;
-  if (RegCreateKeyW(HKEY_CURRENT_USER, kWineKey, &key) != ERROR_SUCCESS) return;
-  if (version) {
-    RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                   static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t)));
-  } else {
-    RegDeleteValueW(key, L"Version");
-  }
-  RegCloseKey(key);
-}
-
-}  // namespace
-
-ScopedWineWindowsVersion::ScopedWineWindowsVersion(const wchar_t* version) {
-  hadOld_ = ReadRegString(HKEY_CURRENT_USER, kWineKey, L"Version", &old_);
-  SetWineVersionValue(version);
-}
-
-ScopedWineWindowsVersion::~ScopedWineWindowsVersion() {
-  SetWineVersionValue(hadOld_ ? old_.c_str() : nullptr);
 }
 
 std::string Narrow(const std::wstring& text) {

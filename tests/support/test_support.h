@@ -116,6 +116,8 @@ class ScopedSymbolicLink {
 };
 // Names of the files and folders directly in folder (ending in a backslash), sorted.
 std::vector<std::wstring> ListFolder(const std::wstring& folder);
+// The temporary folder of this process, with its trailing backslash.
+std::wstring TempFolderPath();
 // Temporary copies of the payload archive ("lkmaing_x64*") in the temporary folder.
 std::vector<std::wstring> TemporaryArchives();
 bool FileExists(const std::wstring& path);
@@ -131,20 +133,6 @@ int RunProcess(const std::wstring& commandLine, const std::wstring& directory = 
 bool ReadRegString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value);
 bool ReadRegDword(HKEY root, const std::wstring& key, const wchar_t* name, DWORD* value);
 bool RegKeyExists(HKEY root, const std::wstring& key);
-
-// The Windows version Wine reports to processes started while the object lives ("vista",
-// "win7", "win10"); the prefix's former setting comes back afterwards.
-class ScopedWineWindowsVersion {
- public:
-  explicit ScopedWineWindowsVersion(const wchar_t* version);
-  ~ScopedWineWindowsVersion();
-  ScopedWineWindowsVersion(const ScopedWineWindowsVersion&) = delete;
-  ScopedWineWindowsVersion& operator=(const ScopedWineWindowsVersion&) = delete;
-
- private:
-  std::wstring old_;
-  bool hadOld_ = false;
-};
 
 // Converts between UTF-16 and UTF-8 for messages.
 std::string Narrow(const std::wstring& text);

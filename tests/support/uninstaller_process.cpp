@@ -25,12 +25,6 @@ bool UninstallerRuns() {
   return false;
 }
 
-std::wstring TempFolderPath() {
-  wchar_t temp[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, temp);
-  return temp;
-}
-
 struct DialogSearch {
   DWORD processId;
   HWND exclude;
@@ -66,13 +60,11 @@ bool WaitForUninstallers(DWORD timeoutMs) {
 }
 
 std::vector<std::wstring> UninstallerCopyFolders() {
+  const std::wstring temp = TempFolderPath();
   std::vector<std::wstring> folders;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((TempFolderPath() + L"lk_uninstall_*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return folders;
-  do folders.push_back(TempFolderPath() + found.cFileName + L"\\");
-  while (FindNextFileW(search, &found));
-  FindClose(search);
+  for (const std::wstring& name : ListFolder(temp)) {
+    if (name.compare(0, 13, L"lk_uninstall_") == 0) folders.push_back(temp + name + L"\\");
+  }
   return folders;
 }
 

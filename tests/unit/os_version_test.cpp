@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/os_version.h"
+#include "support/installation_state.h"
 #include "support/test_support.h"
 
 namespace {
@@ -25,7 +26,7 @@ TEST(IsOsVersionAtLeast, FollowsTheReportedWindowsVersion) {
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   for (const wchar_t* version : {L"win7", L"win10"}) {
-    lktest::ScopedWineWindowsVersion windows(version);
+    lktest::ScopedWineVersion windows(version);
     lktest::ScopedEnvironmentVariable expect(L"LK_PROBE_EXPECT", version);
     int code = lktest::RunProcess(L"\"" + std::wstring(self) +
                                   L"\" --gtest_filter=IsOsVersionAtLeastProbe.*");

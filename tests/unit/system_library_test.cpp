@@ -8,6 +8,7 @@
 #include <string>
 
 #include "framework/scoped_handles.h"
+#include "support/installation_state.h"
 #include "support/test_support.h"
 
 namespace {
@@ -76,7 +77,7 @@ TEST(HardenDllSearchPath, PlantedLibrariesAreNotLoadedByNameOnEveryVersion) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(lktest::Narrow(c.windows) + (c.hardened ? " hardened" : " unhardened"));
-    lktest::ScopedWineWindowsVersion windows(c.windows);
+    lktest::ScopedWineVersion windows(c.windows);
     lktest::ScopedEnvironmentVariable planted(L"LK_PROBE_PLANTED_FOLDER", currentFolder.c_str());
     lktest::ScopedEnvironmentVariable expect(L"LK_PROBE_EXPECT", c.expect);
     lktest::ScopedEnvironmentVariable unhardened(L"LK_PROBE_UNHARDENED",
