@@ -101,7 +101,7 @@ bool IsAbsoluteDriveFolder(const wchar_t* folder) {
   return letter && p[1] == L':' && (p[2] == L'\\' || p[2] == L'/');
 }
 
-int CreateFolderTree(wchar_t* path) {
+int CreateFolderTree(wchar_t* path, std::vector<std::wstring>* created) {
   TrimSpaces(path);
   if (path[0] == L'\0') return 0;
   AppendBackslashIfMissing(path, MAX_PATH - 2);
@@ -124,7 +124,7 @@ int CreateFolderTree(wchar_t* path) {
       continue;
     }
     TrimSpaces(built);
-    CreateDirectoryW(built, nullptr);
+    if (CreateDirectoryW(built, nullptr) && created) created->push_back(built);
     AppendBackslashIfMissing(built, MAX_PATH - 2);
   }
   wcsncpy(path, built, MAX_PATH - 1);

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 // "Program Files"\Lumenkast (no trailing backslash), or C:\Lumenkast\ as fallback.
 void GetDefaultInstallFolder(wchar_t (&folder)[MAX_PATH]);
 
@@ -23,8 +26,9 @@ bool IsAbsoluteDriveFolder(const wchar_t* folder);
 
 // Normalises the path in place (spaces trimmed, trailing backslash) and creates every
 // missing folder of it. path is a buffer of MAX_PATH characters. 1 when the folder
-// exists and can be entered afterwards, 0 otherwise. The current directory is kept.
-int CreateFolderTree(wchar_t* path);
+// exists and can be entered afterwards, 0 otherwise. The current directory is kept. The
+// folders it created are appended to created, parents first, when given.
+int CreateFolderTree(wchar_t* path, std::vector<std::wstring>* created = nullptr);
 
 // Folder browser titled with string 8, opened at folder; on OK writes the chosen
 // file-system folder (with trailing backslash) into folder (MAX_PATH) and returns true.

@@ -15,6 +15,8 @@ BOOL TheApp::InitInstance() {
   controls.dwICC = ICC_WIN95_CLASSES;
   InitCommonControlsEx(&controls);
 
+  // A payload that cannot be opened is reported by the installation that needs it.
+  OpenPayloadSource(&payload_);
   exitCode_ = IsUnattendedCommandLine(GetCommandLineW()) ? RunUnattended() : RunWizard();
   return FALSE;
 }

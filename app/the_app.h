@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "framework/win_app.h"
+#include "payload/payload_source.h"
 
 class TheApp : public CWinApp {
  public:
@@ -24,6 +25,9 @@ class TheApp : public CWinApp {
 
  private:
   int exitCode_ = 0;
+  // The payload, opened at start-up and held until the process ends: moving or replacing
+  // the setup's file later changes nothing of what is unpacked.
+  PayloadSource payload_;
 };
 
 // Process exit codes of the unattended mode.

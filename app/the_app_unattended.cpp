@@ -21,7 +21,7 @@ int TheApp::RunUnattended() {
   ApplyCommandLineOptions(GetCommandLineW(), options);
   options.unattended = 1;
 
-  switch (RunInstallation(options)) {
+  switch (RunInstallation(options, payload_)) {
     case kInstalled: return kExitInstalled;
     case kInstalledIncomplete: return kExitRegistrationIncomplete;
     default: return kExitFailed;

@@ -28,6 +28,7 @@ int TheApp::RunWizard() {
           LF_FACESIZE - 1);
   wizardSheet.headingFont.Reset(CreateFontIndirectW(&headingFontDescription));
   wizardSheet.associationList = nullptr;
+  wizardSheet.payload = &payload_;
 
   std::unique_ptr<CWizPropertyPage> pages[std::size(kPageTemplates)];
   for (size_t i = 0; i < std::size(kPageTemplates); ++i) {

@@ -30,7 +30,20 @@ LinkState QueryLinkState(const wchar_t* path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? LinkState::kMissing
                                                                           : LinkState::kUnknown;
   }
-  return QueryLinkState(file.Get());
+  const LinkState state = QueryLinkState(file.Get());
+  if (state != LinkState::kPlain) return state;
+  // Wine shows a Unix symbolic link as a reparse point by the name's attributes only, while
+  // the handle describes what it leads to. A name marked as a reparse point whose tag does
+  // not say otherwise counts as a link.
+  const DWORD attributes = GetFileAttributesW(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    return state;
+  }
+  FILE_ATTRIBUTE_TAG_INFO tag = {};
+  const bool otherTag =
+      GetFileInformationByHandleEx(file.Get(), FileAttributeTagInfo, &tag, sizeof(tag)) &&
+      (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && !IsNameSurrogateTag(tag.ReparseTag);
+  return otherTag ? LinkState::kPlain : LinkState::kLink;
 }
 
 }  // namespace lk

@@ -47,6 +47,7 @@ DWORD TakeFromReadAhead(SpanFile* state, unsigned char* buffer, DWORD size) {
 voidpf ZCALLBACK OpenSpan(voidpf opaque, const void* path, int mode) {
   if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
   SpanFile* state = StateOf(opaque);
+  if (state->borrowed) return state;
   state->file = CreateFileW(static_cast<const wchar_t*>(path), GENERIC_READ, FILE_SHARE_READ,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (state->file == INVALID_HANDLE_VALUE) return nullptr;
@@ -96,6 +97,7 @@ long ZCALLBACK SeekSpan(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
 
 int ZCALLBACK CloseSpan(voidpf, voidpf stream) {
   SpanFile* state = StateOf(stream);
+  if (state->borrowed) return 0;
   const bool closed = CloseHandle(state->file) != 0;
   state->file = INVALID_HANDLE_VALUE;
   return closed ? 0 : -1;
@@ -105,12 +107,15 @@ int ZCALLBACK ErrorSpan(voidpf, voidpf stream) { return StateOf(stream)->failed 
 
 }  // namespace
 
-unzFile OpenArchiveInFile(const wchar_t* path, const FileSpan& span, SpanFile* state) {
-  if (!path || !path[0] || !state) return nullptr;
-  state->file = INVALID_HANDLE_VALUE;
+namespace {
+
+unzFile OpenArchive(const wchar_t* path, HANDLE file, const FileSpan& span, SpanFile* state) {
+  state->file = file;
+  state->borrowed = file != INVALID_HANDLE_VALUE;
   state->span = span;
   state->position = 0;
-  state->filePointer = 0;
+  // Nothing is known of where the file pointer is: the first read moves it.
+  state->filePointer = ~0ull;
   state->aheadStart = 0;
   state->aheadLength = 0;
   state->failed = false;
@@ -119,10 +124,16 @@ unzFile OpenArchiveInFile(const wchar_t* path, const FileSpan& span, SpanFile* s
   return unzOpen2_64(path, &functions);
 }
 
-bool SpanStartsWith(SpanFile* state, const void* expected, DWORD count) {
-  unsigned char head[64];
-  if (count > sizeof(head) || count > state->span.size) return false;
-  return ReadFromFile(state, 0, head, count) == count && memcmp(head, expected, count) == 0;
+}  // namespace
+
+unzFile OpenArchiveInFile(const wchar_t* path, const FileSpan& span, SpanFile* state) {
+  if (!path || !path[0] || !state) return nullptr;
+  return OpenArchive(path, INVALID_HANDLE_VALUE, span, state);
+}
+
+unzFile OpenArchiveOnHandle(HANDLE file, const FileSpan& span, SpanFile* state) {
+  if (file == INVALID_HANDLE_VALUE || !file || !state) return nullptr;
+  return OpenArchive(L"", file, span, state);
 }
 
 bool FindImageDataInFile(HMODULE module, const void* data, DWORD size, FileSpan* span) {

@@ -27,6 +27,7 @@ struct SpanFile {
   ULONGLONG aheadStart;   // what the read-ahead buffer holds, relative to span.offset
   DWORD aheadLength;
   bool failed;
+  bool borrowed;  // the file belongs to the caller: opened and closed there
   unsigned char ahead[kReadAheadBytes];
 };
 
@@ -34,8 +35,9 @@ struct SpanFile {
 // nullptr when the file does not open or holds no archive there. Close it with unzClose.
 unzFile OpenArchiveInFile(const wchar_t* path, const FileSpan& span, SpanFile* state);
 
-// True when the open span starts with the count bytes at expected.
-bool SpanStartsWith(SpanFile* state, const void* expected, DWORD count);
+// Opens the archive that fills span of file, an open handle with read access that stays
+// the caller's (unzClose leaves it open); nullptr when it holds no archive there.
+unzFile OpenArchiveOnHandle(HANDLE file, const FileSpan& span, SpanFile* state);
 
 // Where size bytes of data, a resource inside module's mapped image, lie in module's file:
 // from the section headers; false when they are not within one section's file data.

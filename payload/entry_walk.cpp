@@ -7,8 +7,7 @@
 
 #include "framework/scoped_handles.h"
 #include "payload/entry_names.h"
-#include "payload/file_times.h"
-#include "payload/folder_paths.h"
+#include "payload/entry_output.h"
 #include "payload/reparse_points.h"
 
 namespace {
@@ -68,76 +67,67 @@ const char* BareName(const char* stored) {
   return bare;
 }
 
-// Creates or truncates a file; a read-only file is refused as Windows refuses it, also where a
-// privileged process could open it anyway. A new file, the usual case, takes one look-up of
-// its name.
-HANDLE OpenForWriting(const wchar_t* path) {
-  HANDLE created = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (created != INVALID_HANDLE_VALUE) return created;
-  const DWORD error = GetLastError();
-  if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return INVALID_HANDLE_VALUE;
-  const DWORD attributes = GetFileAttributesW(path);
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    return INVALID_HANDLE_VALUE;
-  }
-  return CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                     nullptr);
-}
-
-// Creates (or truncates) the output file; when that fails for a name in a folder, makes
-// the folder path and tries once more.
-lk::ScopedFileHandle CreateOutputFile(const Entry& entry) {
-  lk::ScopedFileHandle file(OpenForWriting(entry.path));
+// Starts the output file; when that fails for a name in a folder, makes the folder path and
+// tries once more.
+bool BeginOutputFile(const Entry& entry, EntryOutput* output) {
+  if (output->BeginFile(entry.path)) return true;
   const char* bare = BareName(entry.name);
-  if (file || bare == entry.name) return file;
+  if (bare == entry.name) return false;
   char folder[kNameBytes];
   const size_t folderLength = static_cast<size_t>(bare - entry.name - 1);
   memcpy(folder, entry.name, folderLength);
   folder[folderLength] = '\0';
   wchar_t folderPath[kPathUnits];
-  if (ToPathName(folder, folderPath)) MakeDirectoryPath(folderPath);
-  file.Reset(OpenForWriting(entry.path));
-  return file;
+  if (ToPathName(folder, folderPath)) output->MakeFolderPath(folderPath);
+  return output->BeginFile(entry.path);
 }
 
-// Copies the entry's inflated data into out: 0 at its end, the archive's negative status
-// on an inflate or read error, -1 for a block not written completely.
-int CopyEntryData(unzFile archive, HANDLE out, char* buffer) {
+// The inflated size the central directory declares for the current entry.
+bool DeclaredSize(unzFile archive, ZPOS64_T* size) {
+  unz_file_info64 info;
+  if (unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
+    return false;
+  }
+  *size = info.uncompressed_size;
+  return true;
+}
+
+// Copies the entry's inflated data into the output file: true when exactly declared bytes
+// came out and were written. A stream that ends early falls short here; minizip checks the
+// CRC-32 only when every declared byte was read.
+bool CopyEntryData(unzFile archive, ZPOS64_T declared, EntryOutput* output, char* buffer) {
+  ZPOS64_T copied = 0;
   for (;;) {
     const int got = unzReadCurrentFile(archive, buffer, kDataBufferBytes);
-    if (got <= 0) return got;
-    DWORD written = 0;
-    if (!WriteFile(out, buffer, static_cast<DWORD>(got), &written, nullptr) ||
-        written != static_cast<DWORD>(got)) {
-      return -1;
-    }
+    if (got < 0) return false;
+    if (got == 0) return copied == declared;
+    copied += static_cast<ZPOS64_T>(got);
+    if (copied > declared || !output->Write(buffer, static_cast<DWORD>(got))) return false;
   }
 }
 
-EntryResult ExtractFileEntry(unzFile archive, const Entry& entry, char* buffer) {
-  if (unzOpenCurrentFile(archive) != UNZ_OK) {
+EntryResult ExtractFileEntry(unzFile archive, const Entry& entry, EntryOutput* output,
+                             char* buffer) {
+  ZPOS64_T declared = 0;
+  if (!DeclaredSize(archive, &declared) || unzOpenCurrentFile(archive) != UNZ_OK) {
     unzCloseCurrentFile(archive);
     return EntryResult::kWalkEnds;
   }
-  lk::ScopedFileHandle out = CreateOutputFile(entry);
-  if (!out) {
-    return unzCloseCurrentFile(archive) == UNZ_OK ? EntryResult::kPassedOver
-                                                  : EntryResult::kWalkEnds;
+  if (!BeginOutputFile(entry, output)) {
+    unzCloseCurrentFile(archive);
+    return EntryResult::kPassedOver;
   }
-  const int copied = CopyEntryData(archive, out.Get(), buffer);
-  if (copied != 0) {
-    out.Reset();
+  if (!CopyEntryData(archive, declared, output, buffer)) {
+    output->AbandonFile();
     unzCloseCurrentFile(archive);
     return EntryResult::kWalkEnds;
   }
-  // Stamped through the handle that wrote it, before it is closed: no second open.
-  SetFileTimeFromDos(out.Get(), entry.dosDateTime);
-  out.Reset();
+  output->EndFile(entry.dosDateTime);
   return unzCloseCurrentFile(archive) == UNZ_OK ? EntryResult::kDone : EntryResult::kWalkEnds;
 }
 
-EntryResult ExtractEntry(unzFile archive, Entry& entry, int keepIconLibrary, char* buffer) {
+EntryResult ExtractEntry(unzFile archive, Entry& entry, int keepIconLibrary, EntryOutput* output,
+                         char* buffer) {
   if (keepIconLibrary == 1 && IsIconLibraryEntry(entry.name)) return EntryResult::kDone;
   if (!entry.nameFits || !IsSafeEntryName(entry.name) || !ToPathName(entry.name, entry.path)) {
     return EntryResult::kPassedOver;
@@ -145,15 +135,15 @@ EntryResult ExtractEntry(unzFile archive, Entry& entry, int keepIconLibrary, cha
   // A link or junction inside the target would carry the entry somewhere else.
   if (LeadsThroughReparsePoint(entry.path)) return EntryResult::kPassedOver;
   if (*BareName(entry.name) == '\0') {
-    CreateDirectoryW(entry.path, nullptr);
+    output->MakeFolder(entry.path);
     return EntryResult::kDone;
   }
-  return ExtractFileEntry(archive, entry, buffer);
+  return ExtractFileEntry(archive, entry, output, buffer);
 }
 
 }  // namespace
 
-int ExtractEntries(unzFile archive, int keepIconLibrary) {
+int ExtractEntries(unzFile archive, int keepIconLibrary, EntryOutput* output) {
   unz_global_info64 global;
   if (unzGetGlobalInfo64(archive, &global) != UNZ_OK) return -1;
   // One data buffer serves every entry of the walk.
@@ -163,7 +153,7 @@ int ExtractEntries(unzFile archive, int keepIconLibrary) {
   for (ZPOS64_T i = 0; i < global.number_entry;) {
     Entry entry;
     if (!ReadEntry(archive, &entry)) return -1;
-    const EntryResult result = ExtractEntry(archive, entry, keepIconLibrary, buffer.get());
+    const EntryResult result = ExtractEntry(archive, entry, keepIconLibrary, output, buffer.get());
     if (result == EntryResult::kWalkEnds) return -1;
     if (result == EntryResult::kPassedOver) passedOver = true;
     if (++i < global.number_entry && unzGoToNextFile(archive) != UNZ_OK) return -1;

@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "framework/scoped_handles.h"
+#include "payload/install_transaction.h"
 
 namespace {
 
@@ -17,9 +18,15 @@ bool IsMissingParent(DWORD error) {
   return error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND;
 }
 
+bool CreateFolder(const wchar_t* folder, InstallTransaction* created) {
+  if (!CreateDirectoryW(folder, nullptr)) return false;
+  if (created) created->RecordCreatedFolder(folder);
+  return true;
+}
+
 }  // namespace
 
-int MakeDirectoryPath(const wchar_t* path) {
+int MakeDirectoryPath(const wchar_t* path, InstallTransaction* created) {
   if (!path || !path[0]) return 0;
   const size_t length = wcslen(path);
   lk::ScopedMalloc<wchar_t> copy(
@@ -30,13 +37,13 @@ int MakeDirectoryPath(const wchar_t* path) {
   if (folder[length - 1] == L'/') folder[length - 1] = L'\0';
   if (!folder[0]) return 0;
 
-  if (CreateDirectoryW(folder, nullptr)) return 1;
+  if (CreateFolder(folder, created)) return 1;
   for (wchar_t* p = folder + 1;; ++p) {
     if (*p && !IsSeparator(*p)) continue;
     const wchar_t kept = *p;
     *p = L'\0';
     const bool missingParent =
-        !CreateDirectoryW(folder, nullptr) && IsMissingParent(GetLastError());
+        !CreateFolder(folder, created) && IsMissingParent(GetLastError());
     *p = kept;
     if (missingParent) return 0;
     if (!kept) return 1;

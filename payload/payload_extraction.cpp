@@ -2,7 +2,6 @@
 
 #include "framework/scoped_handles.h"
 #include "payload/entry_walk.h"
-#include "res/resource.h"
 #include "unzip.h"
 
 namespace {
@@ -10,64 +9,47 @@ namespace {
 // An archive opened by minizip, closed when it goes out of scope.
 using ScopedArchive = lk::ScopedHandle<unzFile, lk::NullHandleTraits<unzFile, unzClose>>;
 
-// Longest path GetModuleFileNameW can report.
-constexpr DWORD kModulePathUnits = 32768;
-// Bytes of the archive compared between the file and the loaded image.
-constexpr DWORD kCheckedBytes = 64;
-
-// The payload resource of the running executable, locked in memory; false when it is
-// missing, cannot be loaded or locked, or is empty.
-bool LockPayloadResource(const void** data, DWORD* size) {
-  HMODULE self = GetModuleHandleW(nullptr);
-  HRSRC info = FindResourceW(self, MAKEINTRESOURCEW(IDR_PAYLOAD), L"ZIP");
-  if (!info) return false;
-  HGLOBAL loaded = LoadResource(self, info);
-  if (!loaded) return false;
-  *data = LockResource(loaded);
-  *size = SizeofResource(self, info);
-  return *data != nullptr && *size != 0;
-}
-
 // Enters targetFolder and walks the open archive; after a failure the current directory is
 // where it was: the caller reports it, and an unattended run's log belongs where the run was
 // started.
-int UnpackOpenArchive(unzFile archive, const wchar_t* targetFolder, int keepIconLibrary) {
+int UnpackOpenArchive(unzFile archive, const wchar_t* targetFolder, int keepIconLibrary,
+                      InstallTransaction* transaction) {
   wchar_t startDirectory[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, startDirectory);
   if (!targetFolder || !SetCurrentDirectoryW(targetFolder)) return -1;
-  const int result = ExtractEntries(archive, keepIconLibrary);
+  EntryOutput output(transaction);
+  const int result = ExtractEntries(archive, keepIconLibrary, &output);
   if (result != 0) SetCurrentDirectoryW(startDirectory);
   return result;
 }
 
 }  // namespace
 
-int ExtractPayload(const wchar_t* targetFolder, int keepIconLibrary) {
-  const void* data = nullptr;
-  DWORD size = 0;
-  FileSpan span;
-  if (!LockPayloadResource(&data, &size) ||
-      !FindImageDataInFile(GetModuleHandleW(nullptr), data, size, &span)) {
-    return -1;
-  }
-  lk::ScopedMalloc<wchar_t> self(static_cast<wchar_t*>(malloc(kModulePathUnits * sizeof(wchar_t))));
-  if (!self) return -1;
-  const DWORD length = GetModuleFileNameW(nullptr, self.get(), kModulePathUnits);
-  if (length == 0 || length >= kModulePathUnits) return -1;
+int ExtractPayload(const PayloadSource& source, const wchar_t* targetFolder, int keepIconLibrary,
+                   InstallTransaction* transaction) {
+  // Every byte the walk reads lies in the span that was checked, read through a handle
+  // nobody can write to: what was checked is what is unpacked.
+  if (!IsPayloadIntact(source)) return -1;
   SpanFile file;
-  ScopedArchive archive(OpenArchiveInFile(self.get(), span, &file));
-  // The file on disk must still be the one the process was started from.
-  const DWORD checked = size < kCheckedBytes ? size : kCheckedBytes;
-  if (!archive || !SpanStartsWith(&file, data, checked)) return -1;
-  return UnpackOpenArchive(archive.Get(), targetFolder, keepIconLibrary);
+  ScopedArchive archive(OpenArchiveOnHandle(source.file.Get(), source.span, &file));
+  if (!archive) return -1;
+  return UnpackOpenArchive(archive.Get(), targetFolder, keepIconLibrary, transaction);
 }
 
 int UnpackArchiveInFile(const wchar_t* path, const FileSpan& span, const wchar_t* targetFolder,
                         int keepIconLibrary) {
   SpanFile file;
   ScopedArchive archive(OpenArchiveInFile(path, span, &file));
-  if (!archive) return -1;
-  return UnpackOpenArchive(archive.Get(), targetFolder, keepIconLibrary);
+  if (!archive || !targetFolder) return -1;
+  InstallTransaction transaction(targetFolder);
+  const int result = UnpackOpenArchive(archive.Get(), targetFolder, keepIconLibrary,
+                                       &transaction);
+  if (result == 0) {
+    transaction.Commit();
+  } else {
+    transaction.RollBack();
+  }
+  return result;
 }
 
 int UnpackArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int keepIconLibrary) {

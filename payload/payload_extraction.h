@@ -4,16 +4,21 @@
 #include <windows.h>
 
 #include "payload/archive_in_file.h"
+#include "payload/install_transaction.h"
+#include "payload/payload_source.h"
 
-// Unpacks the payload archive into targetFolder (an existing folder), reading it where the
-// resource lies in the setup's own executable file; nothing is written anywhere else. 0 when
-// the whole archive was unpacked; -1 otherwise. With keepIconLibrary 1 every entry whose
-// name contains "icons.dll" (any case) is left out. Afterwards the current directory is the
-// target folder.
-int ExtractPayload(const wchar_t* targetFolder, int keepIconLibrary);
+// Unpacks the payload archive of source into targetFolder (an existing folder), after its
+// bytes were checked against the digest built in; nothing is written anywhere else. Every
+// change is recorded in transaction, which the caller commits or rolls back. 0 when the whole
+// archive was unpacked; -1 otherwise (a payload that does not match its digest writes
+// nothing). With keepIconLibrary 1 every entry whose name contains "icons.dll" (any case) is
+// left out. Afterwards the current directory is the target folder; after a failure it is
+// the one it was before.
+int ExtractPayload(const PayloadSource& source, const wchar_t* targetFolder, int keepIconLibrary,
+                   InstallTransaction* transaction);
 
 // Unpacks the archive that fills span of the file at path into targetFolder; 0 or -1 as
-// above.
+// above. A failure takes back what it wrote and puts replaced files back.
 int UnpackArchiveInFile(const wchar_t* path, const FileSpan& span, const wchar_t* targetFolder,
                         int keepIconLibrary);
 

@@ -1,8 +1,8 @@
 #include "payload/reparse_points.h"
 
-#include <windows.h>
-
 #include <string>
+
+#include "framework/file_links.h"
 
 namespace {
 
@@ -13,17 +13,16 @@ bool IsSeparator(wchar_t c) { return c == L'/' || c == L'\\'; }
 bool LeadsThroughReparsePoint(const wchar_t* path) {
   std::wstring prefix = path;
   const size_t length = prefix.size();
-  // Each leading part of the path in turn, ended at a separator for the moment.
-  for (size_t end = 1; end <= length; ++end) {
-    if (end < length && !IsSeparator(prefix[end])) continue;
-    if (IsSeparator(prefix[end - 1])) continue;
+  // Each folder along the path in turn, ended at its separator for the moment.
+  for (size_t end = 1; end < length; ++end) {
+    if (!IsSeparator(prefix[end]) || IsSeparator(prefix[end - 1])) continue;
     const wchar_t separator = prefix[end];
     prefix[end] = L'\0';
-    const DWORD attributes = GetFileAttributesW(prefix.c_str());
+    const lk::LinkState state = lk::QueryLinkState(prefix.c_str());
     prefix[end] = separator;
-    // Nothing below a part that does not exist can be a link yet.
-    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+    // Nothing below a folder that does not exist can be a link yet.
+    if (state == lk::LinkState::kMissing) return false;
+    if (state != lk::LinkState::kPlain) return true;
   }
   return false;
 }

@@ -27,6 +27,7 @@
 #define IDB_LOGO              113
 #define IDR_RELEASE_NOTES     128
 #define IDR_PAYLOAD           210
+#define IDR_PAYLOAD_DIGEST    211  // SHA-256 of the payload archive
 
 // Controls.
 #define IDC_FOLDER_EDIT        1000

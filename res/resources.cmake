@@ -9,4 +9,15 @@ add_custom_command(
   DEPENDS "${CMAKE_SOURCE_DIR}/scripts/make_release_notes.py"
           "${CMAKE_SOURCE_DIR}/res/release_notes.txt"
   COMMENT "Converting the release notes to UTF-16")
-add_custom_target(lk_resource_inputs DEPENDS "${LK_RELEASE_NOTES}")
+
+# SHA-256 of the payload archive, built in beside it: the setup unpacks only these bytes.
+set(LK_PAYLOAD_DIGEST "${LK_GENERATED_DIR}/payload.sha256")
+add_custom_command(
+  OUTPUT "${LK_PAYLOAD_DIGEST}"
+  COMMAND "${Python3_EXECUTABLE}" "${CMAKE_SOURCE_DIR}/scripts/make_payload_digest.py"
+          "${LK_PAYLOAD_ZIP}" "${LK_PAYLOAD_DIGEST}"
+  DEPENDS "${CMAKE_SOURCE_DIR}/scripts/make_payload_digest.py" "${LK_PAYLOAD_ZIP}"
+  COMMENT "Computing the payload archive's digest")
+add_custom_target(lk_resource_inputs DEPENDS "${LK_RELEASE_NOTES}" "${LK_PAYLOAD_DIGEST}")
+# The archive is packed by a target of another folder: it must exist before its digest.
+add_dependencies(lk_resource_inputs lk_payload_archive)

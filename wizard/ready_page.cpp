@@ -63,7 +63,7 @@ LRESULT CWizPropertyPage::RunInstallationStep() {
   SetTimer(SheetWindow(), kInstallTimerId, kInstallTimerPeriodMs, nullptr);
   for (int button : kSheetButtons) sheet->EnableButton(button, FALSE);
 
-  const int result = RunInstallation(options);
+  const int result = RunInstallation(options, *sheet->payload);
 
   KillTimer(SheetWindow(), kInstallTimerId);
   for (int button : kSheetButtons) sheet->EnableButton(button, TRUE);

@@ -5,6 +5,7 @@
 
 #include "framework/property_sheet.h"
 #include "framework/scoped_handles.h"
+#include "payload/payload_source.h"
 #include "wizard/hyper_link.h"
 #include "wizard/xcolor_static.h"
 
@@ -35,6 +36,8 @@ class CWizPropertySheet : public CPropertySheet {
   // The folder the installation put the viewer into, as it normalised it (blanks around
   // each component trimmed, trailing backslash); empty until an installation succeeded.
   wchar_t installedFolder[MAX_PATH] = {};
+  // The payload the installation unpacks, held by the application object.
+  const PayloadSource* payload = nullptr;
 
   HFONT HeadingFont() const { return static_cast<HFONT>(headingFont.Get()); }
   // Enables or disables one of the sheet's buttons by command id.

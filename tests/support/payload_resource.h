@@ -10,8 +10,10 @@ namespace lktest {
 std::string ReadPayloadResource(const std::wstring& executable);
 
 // Copies executable to copy and replaces the payload resource of the copy with archive
-// (same type, name and language); false when a step fails.
+// (same type, name and language), with the digest resource made to match it, as a build
+// would have made them; with keepDigest the digest stays the built one, as in a damaged
+// download. False when a step fails.
 bool CopySetupWithPayload(const std::wstring& executable, const std::wstring& copy,
-                          const std::string& archive);
+                          const std::string& archive, bool keepDigest = false);
 
 }  // namespace lktest

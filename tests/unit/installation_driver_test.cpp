@@ -84,7 +84,8 @@ TEST(RunInstallation, UnusableTargetFoldersAreLoggedAndRefused) {
     lktest::TempFolder cwd;
     SetCurrentDirectoryW(cwd.Path().c_str());
     FormatSelection selection = {};
-    EXPECT_EQ(0, RunInstallation(c.folder, 0, 0, 0, 0, L"", selection, 0, 1));
+    const PayloadSource payload;
+    EXPECT_EQ(0, RunInstallation(payload, c.folder, 0, 0, 0, 0, L"", selection, 0, 1));
 
     std::string log = lktest::ReadFileBytes(cwd / L"Lumenkast_Install.log");
     std::string expected;

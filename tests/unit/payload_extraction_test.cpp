@@ -1,4 +1,6 @@
 #include "payload/payload_extraction.h"
+#include "payload/install_transaction.h"
+#include "payload/payload_source.h"
 #include "payload/entry_names.h"
 #include "payload/file_times.h"
 #include "payload/folder_paths.h"
@@ -14,6 +16,7 @@
 #include "support/hostile_entry_names.h"
 #include "support/test_support.h"
 #include "support/test_zip_writer.h"
+#include "support/zip_layout.h"
 
 using lktest::FileExists;
 using lktest::FolderExists;
@@ -24,6 +27,15 @@ using lktest::WriteFileBytes;
 namespace {
 
 using Tree = std::set<std::wstring>;
+
+// Sets the inflated size that the central directory declares for the entry name.
+void SetDeclaredSize(std::string* archive, const std::string& name, uint32_t size) {
+  lktest::ZipLayout layout;
+  if (!lktest::ReadZipLayout(*archive, &layout)) return;
+  for (const lktest::ZipEntryLayout& entry : layout.entries) {
+    if (entry.name == name) lktest::Set32(archive, entry.centralRecord + lktest::kCentralSizeField, size);
+  }
+}
 
 // Every file and folder under root, relative to it; folders end in a backslash.
 Tree ListTree(const std::wstring& root, const std::wstring& prefix = L"") {
@@ -175,11 +187,26 @@ std::wstring SourceOf(const PayloadFile& file) {
   return std::wstring(LK_SOURCE_DIR) + L"\\payload\\standins\\tree\\" + file.path;
 }
 
+// The embedded payload unpacked as the driver does it: kept on success, rolled back on
+// failure.
+int ExtractEmbedded(const std::wstring& folder, int keepIconLibrary) {
+  PayloadSource source;
+  if (!OpenPayloadSource(&source)) return -2;
+  InstallTransaction transaction(folder.c_str());
+  const int result = ExtractPayload(source, folder.c_str(), keepIconLibrary, &transaction);
+  if (result == 0) {
+    transaction.Commit();
+  } else {
+    transaction.RollBack();
+  }
+  return result;
+}
+
 const std::wstring kBuiltIconLibrary =
     std::wstring(LK_BUILD_DIR) + L"\\payload\\standins\\Icons.dll";
 
 TEST_F(PayloadExtraction, UnpacksTheEmbeddedPayloadWithTheArchiveTimes) {
-  ASSERT_EQ(ExtractPayload(target_.c_str(), 0), 0);
+  ASSERT_EQ(ExtractEmbedded(target_, 0), 0);
 
   Tree expected(std::begin(kPayloadFolders), std::end(kPayloadFolders));
   for (const PayloadFile& file : kPayloadFiles) expected.insert(file.path);
@@ -218,7 +245,7 @@ TEST_F(PayloadExtraction, KeepsOrReplacesTheInstalledIconLibrary) {
     }
     const FILETIME before = Attributes(icons).ftLastWriteTime;
 
-    EXPECT_EQ(ExtractPayload(folder.Path().c_str(), c.keepIconLibrary), 0);
+    EXPECT_EQ(ExtractEmbedded(folder.Path(), c.keepIconLibrary), 0);
     SetCurrentDirectoryW(scratch_.Path().c_str());
 
     EXPECT_TRUE(FileExists(folder / L"Plugins\\Webp.dll"));
@@ -309,13 +336,16 @@ TEST_F(PayloadExtraction, ReplacesArchiveFilesAndLeavesOthersAlone) {
   EXPECT_EQ(ReadFileBytes(target_ + L"Sub\\old.txt"), "new");
 }
 
-TEST_F(PayloadExtraction, ExistingFileThatCannotBeReplacedIsPassedOver) {
+// An existing file that cannot be replaced refuses its entry, and with it the unpacking:
+// what was written before is taken back, what was replaced comes back.
+TEST_F(PayloadExtraction, ExistingFileThatCannotBeReplacedTakesTheUnpackingBack) {
   enum class Guard { kReadOnly, kLocked };
   for (Guard guard : {Guard::kReadOnly, Guard::kLocked}) {
     SCOPED_TRACE(guard == Guard::kReadOnly ? "read-only" : "locked");
     lktest::TempFolder folder;
     const std::wstring kept = folder / L"kept.txt";
     ASSERT_TRUE(WriteFileBytes(kept, "installed before"));
+    ASSERT_TRUE(WriteFileBytes(folder / L"a.txt", "a before"));
     const FILETIME before = Attributes(kept).ftLastWriteTime;
     lk::ScopedFileHandle lock;
     if (guard == Guard::kReadOnly) {
@@ -325,12 +355,12 @@ TEST_F(PayloadExtraction, ExistingFileThatCannotBeReplacedIsPassedOver) {
       ASSERT_TRUE(lock);
     }
     TestZipWriter zip;
-    zip.File("a.txt", "first").File("kept.txt", "from the archive").File("b.txt", "last");
+    zip.File("a.txt", "first").File("n.txt", "new").File("kept.txt", "from the archive")
+        .File("b.txt", "last");
     const std::string bytes = zip.Bytes();
 
     SetCurrentDirectoryW(scratch_.Path().c_str());
-    EXPECT_EQ(Unpack(bytes, folder.Path(), 0),
-              -1);
+    EXPECT_EQ(Unpack(bytes, folder.Path(), 0), -1);
     // A failed unpacking leaves the current directory where it was.
     const std::wstring start = WithoutTrailingBackslash(scratch_.Path());
     EXPECT_EQ(_wcsicmp(CurrentDirectory().c_str(), start.c_str()), 0)
@@ -341,43 +371,46 @@ TEST_F(PayloadExtraction, ExistingFileThatCannotBeReplacedIsPassedOver) {
     EXPECT_TRUE(SameTime(before, Attributes(kept).ftLastWriteTime));
     EXPECT_EQ(guard == Guard::kReadOnly,
               (GetFileAttributesW(kept.c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
-    EXPECT_EQ(ReadFileBytes(folder / L"a.txt"), "first");
-    EXPECT_EQ(ReadFileBytes(folder / L"b.txt"), "last");
+    EXPECT_EQ(ReadFileBytes(folder / L"a.txt"), "a before");
+    EXPECT_EQ(ListTree(folder.Path()), (Tree{L"a.txt", L"kept.txt"}))
+        << Describe(ListTree(folder.Path()));
+    SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_NORMAL);
   }
 }
 
-TEST_F(PayloadExtraction, DamagedEntryEndsTheWalk) {
+// Damage inside an entry fails the unpacking and takes back everything it wrote, also
+// when the deflate stream ends before the declared size (minizip then skips the CRC-32).
+TEST_F(PayloadExtraction, DamagedEntryTakesTheUnpackingBack) {
+  enum class Damage { kWrongCrc, kBrokenData, kDeclaredSize };
   struct Case {
     const char* what;
-    bool wrongCrc;        // else the data does not inflate
-    bool expectComplete;  // the damaged file holds all its data and the archive's time
+    Damage damage;
+    uint32_t declaredSize;
   };
-  const Case cases[] = {{"CRC-32 mismatch", true, true}, {"inflate error", false, false}};
   const std::string data(100000, 'x');
+  const Case cases[] = {
+      {"CRC-32 mismatch", Damage::kWrongCrc, 0},
+      {"inflate error", Damage::kBrokenData, 0},
+      {"declared size larger than the data", Damage::kDeclaredSize, 100001},
+      {"declared size smaller than the data", Damage::kDeclaredSize, 99999},
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     lktest::TempFolder folder;
+    ASSERT_TRUE(WriteFileBytes(folder / L"first.txt", "earlier"));
     TestZipWriter zip;
     zip.File("first.txt", "intact").File("damaged.bin", data);
-    if (c.wrongCrc) {
-      zip.WithWrongCrc();
-    } else {
-      zip.WithBrokenData();
-    }
+    if (c.damage == Damage::kWrongCrc) zip.WithWrongCrc();
+    if (c.damage == Damage::kBrokenData) zip.WithBrokenData();
     zip.File("after.txt", "never reached");
-    const std::string bytes = zip.Bytes();
+    std::string bytes = zip.Bytes();
+    if (c.damage == Damage::kDeclaredSize) SetDeclaredSize(&bytes, "damaged.bin", c.declaredSize);
 
-    EXPECT_EQ(Unpack(bytes, folder.Path(), 0),
-              -1);
+    EXPECT_EQ(Unpack(bytes, folder.Path(), 0), -1);
     SetCurrentDirectoryW(scratch_.Path().c_str());
 
-    EXPECT_EQ(ReadFileBytes(folder / L"first.txt"), "intact");
-    ASSERT_TRUE(FileExists(folder / L"damaged.bin"));
-    EXPECT_EQ(ReadFileBytes(folder / L"damaged.bin") == data, c.expectComplete);
-    const bool stamped =
-        LocalText(Attributes(folder / L"damaged.bin").ftLastWriteTime) == kArchiveTime;
-    EXPECT_EQ(stamped, c.expectComplete);
-    EXPECT_FALSE(FileExists(folder / L"after.txt"));
+    EXPECT_EQ(ReadFileBytes(folder / L"first.txt"), "earlier");
+    EXPECT_EQ(ListTree(folder.Path()), Tree{L"first.txt"}) << Describe(ListTree(folder.Path()));
   }
 }
 
@@ -422,7 +455,7 @@ TEST_F(PayloadExtraction, HostileNamesAreLeftOutAndReported) {
         EXPECT_EQ(0u, name.rfind(L"target\\", 0)) << "outside the target: " << Describe(tree);
       }
     } else {
-      EXPECT_EQ(tree, benign) << Describe(tree);
+      EXPECT_EQ(tree, Tree{L"target\\"}) << Describe(tree);
     }
     if (!rootFileBefore) {
       EXPECT_FALSE(FileExists(L"C:\\x"));
@@ -445,7 +478,7 @@ TEST(LeadsThroughReparsePoint, FindsALinkAnywhereAlongThePath) {
     const wchar_t* path;
     bool throughLink;
   } cases[] = {
-      {L"real/inner/x.txt", false}, {L"real/link", true},       {L"real/link/", true},
+      {L"real/inner/x.txt", false}, {L"real/link", false},      {L"real/link/", true},
       {L"real/link/x.txt", true},   {L"real\\link\\x\\y", true}, {L"real/missing/x", false},
       {L"x.txt", false},            {L"real/inner/", false},
   };
@@ -454,8 +487,9 @@ TEST(LeadsThroughReparsePoint, FindsALinkAnywhereAlongThePath) {
   }
 }
 
-// A folder of the target that links elsewhere: its entries are left out, the others written.
-TEST_F(PayloadExtraction, EntriesThroughALinkInTheTargetAreLeftOut) {
+// A folder of the target that links elsewhere: nothing is written through it, and the
+// unpacking is taken back.
+TEST_F(PayloadExtraction, EntriesThroughALinkInTheTargetAreRefused) {
   lktest::TempFolder outside;
   const lktest::ScopedSymbolicLink link(outside.Path(), target_ + L"Plugins");
   ASSERT_TRUE(link.Made());
@@ -471,8 +505,7 @@ TEST_F(PayloadExtraction, EntriesThroughALinkInTheTargetAreLeftOut) {
   SetCurrentDirectoryW(scratch_.Path().c_str());
 
   EXPECT_TRUE(lktest::ListFolder(outside.Path()).empty());
-  EXPECT_EQ(ReadFileBytes(target_ + L"a.txt"), "a");
-  EXPECT_EQ(ReadFileBytes(target_ + L"b.txt"), "b");
+  EXPECT_EQ(ListTree(target_), Tree{L"Plugins\\"}) << Describe(ListTree(target_));
 }
 
 TEST_F(PayloadExtraction, ArchiveThatDoesNotOpenChangesNothing) {
@@ -497,7 +530,7 @@ TEST_F(PayloadExtraction, ArchiveThatDoesNotOpenChangesNothing) {
 TEST_F(PayloadExtraction, MissingTargetFolderIsAFailure) {
   const std::wstring before = CurrentDirectory();
   const std::wstring missing = scratch_ / L"missing\\";
-  EXPECT_EQ(ExtractPayload(missing.c_str(), 0), -1);
+  EXPECT_EQ(ExtractEmbedded(missing, 0), -1);
   EXPECT_FALSE(FolderExists(missing));
   EXPECT_EQ(CurrentDirectory(), before);
 }
@@ -512,7 +545,7 @@ TEST_F(PayloadExtraction, PayloadIsReadFromTheExecutableWithoutATemporaryFolder)
   lktest::ScopedEnvironmentVariable tmp(L"TMP", missing.c_str());
   lktest::ScopedEnvironmentVariable temp(L"TEMP", missing.c_str());
 
-  EXPECT_EQ(ExtractPayload(target_.c_str(), 0), 0);
+  EXPECT_EQ(ExtractEmbedded(target_, 0), 0);
   for (const PayloadFile& file : kPayloadFiles) {
     EXPECT_TRUE(FileExists(target_ + file.path)) << lktest::Narrow(file.path);
   }
@@ -540,18 +573,25 @@ TEST_F(PayloadExtraction, EntriesOfEverySizeArriveWhole) {
   }
 }
 
-TEST_F(PayloadExtraction, SpanStartsWithComparesTheFileAtTheSpan) {
-  const std::wstring path = scratch_ / L"carrier.bin";
-  ASSERT_TRUE(WriteFileBytes(path, "xxxxPK\x03\x04rest"));
-  SpanFile file = {};
-  file.file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                          0, nullptr);
-  ASSERT_NE(file.file, INVALID_HANDLE_VALUE);
-  file.span = FileSpan{4, 8};
-  EXPECT_TRUE(SpanStartsWith(&file, "PK\x03\x04", 4));
-  EXPECT_FALSE(SpanStartsWith(&file, "xxxx", 4));
-  EXPECT_FALSE(SpanStartsWith(&file, "PK\x03\x04rest!", 9));
-  CloseHandle(file.file);
+// The embedded payload is checked against the digest built in before anything is written;
+// the file it is read from cannot be written, deleted or renamed while it is held.
+TEST_F(PayloadExtraction, PayloadIsUnpackedOnlyWhenItMatchesItsDigest) {
+  PayloadSource source;
+  ASSERT_TRUE(OpenPayloadSource(&source));
+  EXPECT_TRUE(IsPayloadIntact(source));
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  lk::ScopedFileHandle writer(CreateFileW(self, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
+  EXPECT_FALSE(writer);
+  const std::wstring moved = scratch_ / L"moved.exe";
+  EXPECT_FALSE(MoveFileW(self, moved.c_str()));
+
+  source.digest[kDigestBytes / 2] ^= 1;
+  EXPECT_FALSE(IsPayloadIntact(source));
+  InstallTransaction transaction(target_.c_str());
+  EXPECT_EQ(ExtractPayload(source, target_.c_str(), 0, &transaction), -1);
+  EXPECT_TRUE(ListTree(target_).empty()) << Describe(ListTree(target_));
 }
 
 TEST(FindImageDataInFile, FindsResourcesOfTheImageOnlyInsideItsSections) {

@@ -1,0 +1,36 @@
+// The output side of the entry walk: folders and files created under the current
+// directory, written, stamped, and recorded in the installation's transaction. An existing
+// file is never opened for writing: it is set aside and a new file takes its name, so that
+// a hard link or a link to elsewhere is never written through.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/scoped_handles.h"
+#include "payload/install_transaction.h"
+
+class EntryOutput {
+ public:
+  explicit EntryOutput(InstallTransaction* transaction) : transaction_(transaction) {}
+
+  // Creates the folder of a folder entry; an existing folder is left as it is.
+  void MakeFolder(const wchar_t* path);
+  // Creates a folder with its missing parents.
+  void MakeFolderPath(const wchar_t* path);
+
+  // Starts a new file at path. An existing file is set aside first; a read-only one, or
+  // one that cannot be moved (held open without delete sharing), refuses: false.
+  bool BeginFile(const wchar_t* path);
+  // Appends size bytes to the file; false when they were not all written.
+  bool Write(const void* data, DWORD size);
+  // Stamps the file with the entry's MS-DOS date and time and closes it.
+  void EndFile(DWORD dosDateTime);
+  // Closes a file whose copy failed; the transaction removes it on rollback.
+  void AbandonFile() { file_.Reset(); }
+
+ private:
+  HANDLE CreateNew(const wchar_t* path);
+
+  InstallTransaction* transaction_;
+  lk::ScopedFileHandle file_;
+};
