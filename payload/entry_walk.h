@@ -6,9 +6,9 @@
 
 // Unpacks every entry of archive, positioned on its first entry, relative to the current
 // directory, through output. With keepIconLibrary 1 entries whose name contains "icons.dll"
-// (any case) are left out. 0 when every other entry was written; -1 when the walk ended early or passed
-// over an entry it could not or would not write (a name leading outside the current
-// directory or naming a device, a path through a link or junction, an output file that
-// could not be created or an existing file that could not be set aside, an entry whose
-// inflated size differs from the declared one).
+// (any case) are left out. 0 when every other entry was written; -1 when the walk ended
+// early or passed over an entry it could not or would not write (a name leading outside
+// the current directory or naming a device, a path through a link or junction, an output
+// file that could not be created or an existing file that could not be set aside, an entry
+// whose inflated size differs from the declared one).
 int ExtractEntries(unzFile archive, int keepIconLibrary, EntryOutput* output);

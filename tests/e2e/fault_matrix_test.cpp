@@ -1,13 +1,17 @@
 // The unattended setup under the faults an administrator meets: a full or read-only drive,
 // a file another program holds, no temporary folder, a damaged download, an archive with
-// hostile names. Every case checks the exit code, the one log entry, that nothing was
-// written outside the target folder and the log, that no temporary file is left, and that
-// a second run once the fault is gone installs completely.
+// hostile names, links into the target, a run killed half-way. Every case checks the exit
+// code, the one log entry, that nothing was written outside the target folder and the log,
+// that no temporary file is left, and that a second run once the fault is gone installs
+// completely. The faults of an update run over an installed older version, which must be
+// unchanged afterwards with nothing new beside it.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
+#include "payload/install_transaction.h"
 #include "support/complete_installation.h"
 #include "support/expected_texts.h"
 #include "support/hostile_entry_names.h"
@@ -100,6 +104,31 @@ std::string Describe(const std::vector<std::wstring>& names) {
   return text;
 }
 
+// Every file under folder with its bytes, folders with a trailing backslash.
+using FolderContents = std::map<std::wstring, std::string>;
+
+FolderContents ReadContents(const std::wstring& folder, const std::wstring& prefix = L"") {
+  FolderContents contents;
+  for (const std::wstring& name : ListFolder(folder + prefix)) {
+    const std::wstring path = prefix + name;
+    if (FolderExists(folder + path)) {
+      const std::wstring inner = name.back() == L'\\' ? path : path + L'\\';
+      contents[inner] = "";
+      const FolderContents below = ReadContents(folder, inner);
+      contents.insert(below.begin(), below.end());
+    } else {
+      contents[path] = ReadFileBytes(folder + path);
+    }
+  }
+  return contents;
+}
+
+std::string Describe(const FolderContents& contents) {
+  std::string text;
+  for (const auto& entry : contents) text += Narrow(entry.first) + " ";
+  return text;
+}
+
 class FaultMatrix : public InstallationTest {
  protected:
   void SetUp() override {
@@ -144,22 +173,53 @@ class FaultMatrix : public InstallationTest {
     ExpectCompleteInstallation(folder);
   }
 
-  // A copy of the setup that carries archive as its payload.
-  std::wstring SetupWithPayload(const std::string& archive) {
+  // A copy of the setup that carries archive as its payload; with keepDigest the built-in
+  // digest stays that of the shipped payload, as in a damaged download.
+  std::wstring SetupWithPayload(const std::string& archive, bool keepDigest = false) {
     const std::wstring copy = setups_ / L"lumenkast_setup_x64.exe";
-    EXPECT_TRUE(CopySetupWithPayload(LK_SETUP_EXE, copy, archive));
+    EXPECT_TRUE(CopySetupWithPayload(LK_SETUP_EXE, copy, archive, keepDigest));
     return copy;
+  }
+
+  // Installs the real setup into folder and marks every file of it, so that an older version
+  // can be told from the new one; what the folder holds then. The icon library stays as
+  // shipped: a changed one is kept by the next installation, by design.
+  FolderContents InstallOlderVersion(const std::wstring& folder) {
+    EXPECT_EQ(0, RunSetup(L"/silent /folder=" + folder));
+    FolderContents older = ReadContents(folder);
+    for (auto& entry : older) {
+      if (entry.first.back() == L'\\' || entry.first == L"Plugins\\Icons.dll") continue;
+      entry.second += "\r\n; older version";
+      EXPECT_TRUE(WriteFileBytes(folder + entry.first, entry.second)) << Narrow(entry.first);
+    }
+    EXPECT_FALSE(older.empty());
+    return older;
+  }
+
+  void ExpectOlderVersion(const std::wstring& folder, const FolderContents& older) {
+    const FolderContents now = ReadContents(folder);
+    EXPECT_TRUE(now == older) << "now: " << Describe(now);
   }
 
   TempFolder setups_;
 };
 
-TEST_F(FaultMatrix, FullDrive) {
-  ScratchDrive drive("96k");
+// The drive holds the older version but not a second copy beside it.
+TEST_F(FaultMatrix, FullDriveUnderAnUpdate) {
+  ScratchDrive drive("2m");
   if (!drive.Mounted()) GTEST_SKIP() << "no full drive to test with: " << drive.Refusal();
   const std::wstring folder = drive.Root() + L"Lumenkast\\";
+  const FolderContents older = InstallOlderVersion(folder);
+  // Filled up, then 128 KB made free again: less than the new files need.
+  const std::string filler(64 * 1024, 'f');
+  int fillers = 0;
+  while (WriteFileBytes(drive.Root() + L"filler" + std::to_wstring(fillers), filler)) ++fillers;
+  for (int n = 0; n < 3 && n < fillers; ++n) {
+    DeleteFileW((drive.Root() + L"filler" + std::to_wstring(n)).c_str());
+  }
 
   RunUnderFault(LK_SETUP_EXE, folder, FullDrive(folder), {drive.Root()});
+  ExpectOlderVersion(folder, older);
 
   ASSERT_TRUE(drive.Remount("size=64m"));
   ExpectSecondRunInstalls(folder);
@@ -182,30 +242,146 @@ TEST_F(FaultMatrix, ReadOnlyTargetFolderOrDrive) {
   RemoveTree(drive.Root() + L"Lumenkast");
 }
 
-TEST_F(FaultMatrix, TargetFileHeldOpenOrReadOnly) {
-  const std::wstring file = std::wstring(kToolsTarget) + L"lk_about.txt";
-  for (bool heldOpen : {true, false}) {
-    SCOPED_TRACE(heldOpen ? "held open" : "read-only");
-    RemoveTree(L"C:\\Tools");
-    ASSERT_TRUE(CreateDirectoryW(L"C:\\Tools", nullptr));
-    ASSERT_TRUE(CreateDirectoryW(kToolsTarget, nullptr));
-    ASSERT_TRUE(WriteFileBytes(file, "alt"));
+// Faults of an update, each over an installed older version: afterwards the older version
+// is there as it was, and nothing new beside it.
+struct UpdateFault {
+  const char* what;
+  enum Kind { kPayload, kHeldOpen, kReadOnly } kind;
+  // For kPayload: the damage and whether the built-in digest is made to match it.
+  void (*damage)(std::string* archive, const ZipLayout& layout);
+  bool keepDigest;
+};
+
+// The last file entry of the archive, where the most is written before it.
+const ZipEntryLayout& LastFileEntry(const ZipLayout& layout) {
+  for (auto entry = layout.entries.rbegin(); entry != layout.entries.rend(); ++entry) {
+    if (!entry->folder) return *entry;
+  }
+  return layout.entries.back();
+}
+
+const UpdateFault kUpdateFaults[] = {
+    {"one byte changed in a late entry's data", UpdateFault::kPayload,
+     [](std::string* archive, const ZipLayout& layout) {
+       const ZipEntryLayout& entry = LastFileEntry(layout);
+       (*archive)[entry.data + entry.dataSize / 2] ^= 0x10;
+     },
+     true},
+    {"payload cut short", UpdateFault::kPayload,
+     [](std::string* archive, const ZipLayout&) { archive->resize(archive->size() * 3 / 4); },
+     true},
+    {"late entry declares one byte more than it inflates to", UpdateFault::kPayload,
+     [](std::string* archive, const ZipLayout& layout) {
+       const ZipEntryLayout& entry = LastFileEntry(layout);
+       Set32(archive, entry.centralRecord + kCentralSizeField, entry.size + 1);
+     },
+     false},
+    {"last file held open", UpdateFault::kHeldOpen, nullptr, false},
+    {"last file read-only", UpdateFault::kReadOnly, nullptr, false},
+};
+
+TEST_F(FaultMatrix, FailedUpdateLeavesTheOlderVersion) {
+  const std::string shipped = ReadPayloadResource(LK_SETUP_EXE);
+  ZipLayout layout;
+  ASSERT_TRUE(ReadZipLayout(shipped, &layout));
+  const std::wstring lastFile = EntryPath(kToolsTarget, LastFileEntry(layout).name);
+  for (const UpdateFault& fault : kUpdateFaults) {
+    SCOPED_TRACE(fault.what);
+    const FolderContents older = InstallOlderVersion(kToolsTarget);
+    std::wstring setup = LK_SETUP_EXE;
+    if (fault.kind == UpdateFault::kPayload) {
+      std::string archive = shipped;
+      fault.damage(&archive, layout);
+      setup = SetupWithPayload(archive, fault.keepDigest);
+    }
     HANDLE held = INVALID_HANDLE_VALUE;
-    if (heldOpen) {
-      held = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (fault.kind == UpdateFault::kHeldOpen) {
+      held = CreateFileW(lastFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         0, nullptr);
       ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    } else {
-      ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    }
+    if (fault.kind == UpdateFault::kReadOnly) {
+      ASSERT_TRUE(SetFileAttributesW(lastFile.c_str(), FILE_ATTRIBUTE_READONLY));
     }
 
-    RunUnderFault(LK_SETUP_EXE, kToolsTarget,
-                  heldOpen ? TargetFileHeldOpen(kToolsTarget) : ReadOnlyTargetFile(kToolsTarget));
+    Outcome expected = DamagedPayload(kToolsTarget);
+    if (fault.kind == UpdateFault::kHeldOpen) expected = TargetFileHeldOpen(kToolsTarget);
+    if (fault.kind == UpdateFault::kReadOnly) expected = ReadOnlyTargetFile(kToolsTarget);
+    RunUnderFault(setup, kToolsTarget, expected);
 
-    if (heldOpen) CloseHandle(held);
-    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ("alt", ReadFileBytes(file));
-    ExpectSecondRunInstalls(kToolsTarget);
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    // The older file stays read-only, as it was.
+    ExpectOlderVersion(kToolsTarget, older);
+    RemoveRegistration();
+    RemoveTree(L"C:\\Tools");
   }
+  ExpectSecondRunInstalls(kToolsTarget);
+}
+
+// Files of the target that are hard links to files elsewhere: the update replaces the names
+// in the target and never writes the files outside.
+TEST_F(FaultMatrix, HardLinksIntoTheTargetAreNotWrittenThrough) {
+  InstallOlderVersion(kToolsTarget);
+  TempFolder outside;
+  for (const wchar_t* name : {L"lk_about.txt", L"lk_main64.ini"}) {
+    const std::wstring other = outside / name;
+    ASSERT_TRUE(WriteFileBytes(other, "outside the target"));
+    const std::wstring inside = std::wstring(kToolsTarget) + name;
+    ASSERT_TRUE(DeleteFileW(inside.c_str()));
+    ASSERT_TRUE(CreateHardLinkW(inside.c_str(), other.c_str(), nullptr));
+  }
+
+  EXPECT_EQ(0, RunSetup(L"/silent /thumbs=1 /folder=" + std::wstring(kToolsTarget)));
+
+  for (const wchar_t* name : {L"lk_about.txt", L"lk_main64.ini"}) {
+    EXPECT_EQ("outside the target", ReadFileBytes(outside / name)) << Narrow(name);
+  }
+  ExpectCompleteInstallation(kToolsTarget);
+  EXPECT_EQ(std::string::npos,
+            ReadFileBytes(std::wstring(kToolsTarget) + L"lk_main64.ini").find("outside"));
+}
+
+// A run killed while it unpacks a large payload leaves the older files set aside; the next
+// run gives them back before it installs. Shown with a next run whose payload is damaged
+// (it recovers, then fails: the older version is back) and then with the real setup.
+TEST_F(FaultMatrix, RunKilledWhileUnpackingIsRecoveredByTheNextRun) {
+  const FolderContents older = InstallOlderVersion(kToolsTarget);
+  TestZipWriter large;
+  large.File("lk_about.txt", "new about")
+      .File("lk_changes.txt", "new changes")
+      .File("Plugins/Webp.dll", "new plug-in")
+      .File("Zz/large.bin", std::string(128u << 20, '\0'));
+  const std::wstring setup = SetupWithPayload(large.Bytes());
+  const std::wstring largeFile = std::wstring(kToolsTarget) + L"Zz\\large.bin";
+  const std::wstring setAside = std::wstring(kToolsTarget) + kSetAsideFolderName;
+
+  std::wstring commandLine = L"\"" + setup + L"\" /silent /folder=" + kToolsTarget;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                             cwd_.Path().c_str(), &startup, &process));
+  while (!FileExists(largeFile) && WaitForSingleObject(process.hProcess, 1) == WAIT_TIMEOUT) {
+  }
+  TerminateProcess(process.hProcess, 99);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  ASSERT_TRUE(FolderExists(setAside)) << "the run was not killed while it unpacked";
+  EXPECT_EQ("new about", ReadFileBytes(std::wstring(kToolsTarget) + L"lk_about.txt"));
+
+  std::string damaged = ReadPayloadResource(LK_SETUP_EXE);
+  damaged[damaged.size() / 2] ^= 1;
+  RunUnderFault(SetupWithPayload(damaged, true), kToolsTarget, UnpackingFailed(kToolsTarget));
+  EXPECT_FALSE(FolderExists(setAside));
+  FolderContents now = ReadContents(kToolsTarget);
+  for (const auto& entry : older) {
+    EXPECT_TRUE(now[entry.first] == entry.second) << Narrow(entry.first);
+  }
+
+  DeleteFileW(largeFile.c_str());
+  ExpectSecondRunInstalls(kToolsTarget);
+  EXPECT_FALSE(FolderExists(setAside));
 }
 
 TEST_F(FaultMatrix, TemporaryFolderMissing) {

@@ -10,6 +10,7 @@
 
 #include "payload/folder_paths.h"
 #include "payload/payload_extraction.h"
+#include "support/unpacked_bytes.h"
 #include "support/archive_mutator.h"
 #include "support/fuzz_budget.h"
 #include "support/test_support.h"
@@ -93,6 +94,10 @@ TEST(ArchiveFuzz, DamagedArchivesAreUnpackedOrRefusedWithinTheTarget) {
       EXPECT_EQ(0, result) << "the undamaged archive unpacks";
     }
     EXPECT_TRUE(result == 0 || result == -1) << result;
+    // A walk that reports success wrote exactly the bytes the archive declares.
+    if (result == 0) {
+      EXPECT_EQ("", UnpackedBytesDiffer(archive, target));
+    }
 
     Names written;
     ListTree(scratch.Path(), L"", &written);

@@ -33,7 +33,8 @@ void SetDeclaredSize(std::string* archive, const std::string& name, uint32_t siz
   lktest::ZipLayout layout;
   if (!lktest::ReadZipLayout(*archive, &layout)) return;
   for (const lktest::ZipEntryLayout& entry : layout.entries) {
-    if (entry.name == name) lktest::Set32(archive, entry.centralRecord + lktest::kCentralSizeField, size);
+    if (entry.name != name) continue;
+    lktest::Set32(archive, entry.centralRecord + lktest::kCentralSizeField, size);
   }
 }
 
