@@ -159,7 +159,7 @@ int RunInstallation(InstallOptions& options, const PayloadSource& payload) {
                       options.desktopShortcut, options.thumbnailsShortcut, options.allUsers,
                       options.formatSelection, &failures);
 
-  if (FILE* file = _wfopen(settingsFile, L"rb")) ConvertSettingsToUnicode(settingsFile, file);
+  if (FILE* file = OpenSettingsFile(settingsFile)) ConvertSettingsToUnicode(settingsFile, file);
   wcscpy(options.targetFolder, working);
   if (failures.Any()) {
     ReportIncompleteRegistration(options.unattended, failures, startDirectory);

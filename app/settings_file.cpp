@@ -2,11 +2,16 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 
 #include "app/target_folder.h"
+#include "framework/file_links.h"
 #include "framework/path.h"
 #include "framework/scoped_handles.h"
 #include "framework/unique_file.h"
@@ -14,7 +19,13 @@
 namespace {
 
 constexpr wchar_t kSettingsFileName[] = L"lk_main64.ini";
-constexpr wchar_t kTempFileStem[] = L"lk_main64.ini_temp";
+// The conversion's copy is "lk_main64.ini_" and a few unique characters: no longer than
+// the fixed "lk_main64.ini_temp" of earlier versions, so that it fits in every folder
+// where that did.
+constexpr wchar_t kTempFileStem[] = L"lk_main64.ini_";
+static_assert(sizeof(kTempFileStem) / sizeof(wchar_t) - 1 + lk::kUniqueNameChars <=
+                  sizeof(L"lk_main64.ini_temp") / sizeof(wchar_t) - 1,
+              "the copy's name must fit wherever the fixed name did");
 
 // A settings file under a folder named like this belongs to a portable installation,
 // whose viewer also reads the language and skin from its program folder.
@@ -81,16 +92,46 @@ bool IsPortableSettingsFile(const wchar_t* settingsFile) {
   return false;
 }
 
-void WriteSetting(const wchar_t* file, const wchar_t* section, const wchar_t* key,
-                  const wchar_t* value) {
-  WritePrivateProfileStringW(section, key, value, file);
+// A settings file that is a link (a hard link, or a symbolic link, junction or mount point)
+// leads to a file that is not the viewer's: it is never read or written. Its name goes (for
+// a hard link only the name here, never the other file), and the profile functions make a
+// new file in its place as when there was none. False when the name cannot be made safe:
+// it is still a link, or it cannot be looked at.
+bool ReleaseLinkedSettingsFile(const wchar_t* path) {
+  switch (lk::QueryLinkState(path)) {
+    case lk::LinkState::kMissing:
+    case lk::LinkState::kPlain:
+      return true;
+    case lk::LinkState::kLink:
+      DeleteFileW(path);
+      return lk::QueryLinkState(path) == lk::LinkState::kMissing;
+    case lk::LinkState::kUnknown:
+      break;
+  }
+  return false;
 }
 
-bool HasToolbarSkin(const wchar_t* file) {
-  wchar_t skin[MAX_PATH] = {};
-  GetPrivateProfileStringW(L"Toolbar", L"Skin", L"", skin, MAX_PATH, file);
-  return skin[0] != L'\0';
-}
+// One settings file as the profile functions see it; writes and reads nothing when the file
+// is a link that could not be removed.
+class ProfileFile {
+ public:
+  explicit ProfileFile(const wchar_t* path)
+      : path_(path), usable_(ReleaseLinkedSettingsFile(path)) {}
+
+  void Write(const wchar_t* section, const wchar_t* key, const wchar_t* value) const {
+    if (usable_) WritePrivateProfileStringW(section, key, value, path_);
+  }
+
+  bool HasToolbarSkin() const {
+    wchar_t skin[MAX_PATH] = {};
+    if (usable_) GetPrivateProfileStringW(L"Toolbar", L"Skin", L"", skin, MAX_PATH, path_);
+    return skin[0] != L'\0';
+  }
+
+ private:
+  const wchar_t* path_;
+  bool usable_;
+};
 
 // One piece of the file: up to kPieceBytes bytes, ending after a line feed if one comes
 // first. Returns its length; 0 at the end of the file or on a read error.
@@ -216,35 +257,61 @@ void PrepareSettingsFile(const wchar_t* targetFolder, const wchar_t* settingsFol
   bool separateFolder = settingsFolder[0] != L'\0' &&
                         ResolveSettingsFolder(settingsFolder, folder) &&
                         JoinPath(folder, kSettingsFileName, settingsFile);
-  if (separateFolder) {
-    WriteSetting(programFile, L"Others", L"INI_Folder", settingsFolder);
-  } else {
-    WriteSetting(programFile, L"Others", L"INI_Folder", nullptr);
-    wcscpy(settingsFile, programFile);
-  }
+  if (!separateFolder) wcscpy(settingsFile, programFile);
+  const ProfileFile program(programFile);
+  const ProfileFile settings(settingsFile);
+  program.Write(L"Others", L"INI_Folder", separateFolder ? settingsFolder : nullptr);
   bool portable = separateFolder && IsPortableSettingsFile(settingsFile);
 
-  WriteSetting(settingsFile, L"Language", L"DLL", kLanguageDll);
-  WriteSetting(settingsFile, L"Language", L"Lang", kLanguageName);
+  settings.Write(L"Language", L"DLL", kLanguageDll);
+  settings.Write(L"Language", L"Lang", kLanguageName);
   if (portable) {
-    WriteSetting(programFile, L"Language", L"DefaultLang", kLanguageDll);
-    WriteSetting(programFile, L"Language", L"Lang", kLanguageName);
+    program.Write(L"Language", L"DefaultLang", kLanguageDll);
+    program.Write(L"Language", L"Lang", kLanguageName);
   }
 
-  if (!HasToolbarSkin(settingsFile)) {
+  if (!settings.HasToolbarSkin()) {
     ToolbarSkin skin = ChooseToolbarSkin();
-    WriteSetting(settingsFile, L"Toolbar", L"Skin", skin.skin);
-    WriteSetting(settingsFile, L"Toolbar", L"Size", skin.size);
+    settings.Write(L"Toolbar", L"Skin", skin.skin);
+    settings.Write(L"Toolbar", L"Size", skin.size);
     if (portable) {
-      WriteSetting(programFile, L"Toolbar", L"Skin", kDefaultSkin.skin);
-      WriteSetting(programFile, L"Toolbar", L"Size", kDefaultSkin.size);
+      program.Write(L"Toolbar", L"Skin", kDefaultSkin.skin);
+      program.Write(L"Toolbar", L"Size", kDefaultSkin.size);
     }
   }
+}
+
+FILE* OpenSettingsFile(const wchar_t* settingsFile) {
+  // The name itself, never what a link points to; nobody may change it while it is read.
+  lk::ScopedFileHandle handle(CreateFileW(settingsFile, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING,
+                                          FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN,
+                                          nullptr));
+  if (!handle) return nullptr;
+  const lk::LinkState state = lk::QueryLinkState(handle.Get());
+  if (state != lk::LinkState::kPlain) {
+    handle.Reset();
+    if (state == lk::LinkState::kLink) DeleteFileW(settingsFile);
+    return nullptr;
+  }
+  const int descriptor =
+      _open_osfhandle(reinterpret_cast<intptr_t>(handle.Get()), _O_RDONLY | _O_BINARY);
+  if (descriptor == -1) return nullptr;
+  handle.Release();
+  FILE* file = _fdopen(descriptor, "rb");
+  if (!file) _close(descriptor);
+  return file;
 }
 
 bool ConvertSettingsToUnicode(const wchar_t* settingsFile, FILE* file) {
   if (!file) return false;
   ScopedCFile source(file);
+  // A settings file that turned out to be a link is neither read nor copied; its name goes.
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  if (lk::QueryLinkState(handle) == lk::LinkState::kLink) {
+    source.Reset();
+    return DeleteFileW(settingsFile) != 0;
+  }
   unsigned char mark[2] = {};
   if (fread(mark, 1, 2, file) == 2 && mark[0] == 0xFF && mark[1] == 0xFE) return true;
   rewind(file);

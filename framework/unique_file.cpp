@@ -9,13 +9,33 @@ namespace lk {
 namespace {
 
 constexpr int kNameAttempts = 100;
-constexpr size_t kNameUnits = 128;
+constexpr size_t kNameUnits = MAX_PATH;
+// Five bits a character: 4 characters give about a million names.
+constexpr wchar_t kNameDigits[] = L"0123456789abcdefghijklmnopqrstuv";
+constexpr unsigned kBitsPerChar = 5;
 
-// A number that differs between processes and between attempts.
-unsigned long long NameSuffix(int attempt) {
+// A number that differs between processes, runs and attempts (splitmix64 of the counter,
+// the process and the attempt).
+unsigned long long NameSeed(int attempt) {
   LARGE_INTEGER counter;
   QueryPerformanceCounter(&counter);
-  return static_cast<unsigned long long>(counter.QuadPart) + attempt * 0x9E3779B97F4A7C15ull;
+  unsigned long long x = static_cast<unsigned long long>(counter.QuadPart) ^
+                         (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^
+                         (attempt + 1) * 0x9E3779B97F4A7C15ull;
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+  return x ^ (x >> 31);
+}
+
+// name = stem, kUniqueNameChars characters of seed, extension; false when it does not fit.
+bool FormName(const wchar_t* stem, const wchar_t* extension, unsigned long long seed,
+              wchar_t (&name)[kNameUnits]) {
+  wchar_t unique[kUniqueNameChars + 1] = {};
+  for (size_t i = 0; i < kUniqueNameChars; ++i, seed >>= kBitsPerChar) {
+    unique[i] = kNameDigits[seed & ((1u << kBitsPerChar) - 1)];
+  }
+  const int length = _snwprintf(name, kNameUnits - 1, L"%ls%ls%ls", stem, unique, extension);
+  return length >= 0;
 }
 
 bool IsNameTaken(DWORD error) {
@@ -29,10 +49,8 @@ ScopedFileHandle CreateUniqueFile(const wchar_t* folder, const wchar_t* stem,
                                   size_t capacity) {
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     wchar_t name[kNameUnits] = {};
-    // The system runtime's formatter: MinGW's own wide printf would add 20 KB to the setup.
-    const int length = _snwprintf(name, kNameUnits - 1, L"%ls_%lu_%I64x%ls", stem,
-                                  GetCurrentProcessId(), NameSuffix(attempt), extension);
-    if (length < 0 || !JoinPath(folder, name, path, capacity)) {
+    if (!FormName(stem, extension, NameSeed(attempt), name) ||
+        !JoinPath(folder, name, path, capacity)) {
       break;
     }
     // CREATE_NEW fails on any existing name, a link included; the link is never followed.

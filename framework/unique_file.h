@@ -9,10 +9,14 @@
 
 namespace lk {
 
-// Creates a new file folder\<stem>_<process>_<unique><extension> for writing, without
-// sharing. Never opens a file or link that exists already: a name that is taken is
-// passed over for another. The path goes to path (capacity characters); an invalid
-// handle when no file could be created.
+// Characters that make a name unique: kUniqueNameChars of them, between stem and extension.
+constexpr size_t kUniqueNameChars = 4;
+
+// Creates a new file folder\<stem><unique><extension> for writing, without sharing, where
+// <unique> is kUniqueNameChars letters and digits: the name is no longer than it must be,
+// so that it fits wherever a fixed name of the same length would. Never opens a file or
+// link that exists already: a name that is taken is passed over for another. The path goes
+// to path (capacity characters); an invalid handle when no file could be created.
 ScopedFileHandle CreateUniqueFile(const wchar_t* folder, const wchar_t* stem,
                                   const wchar_t* extension, DWORD attributes, wchar_t* path,
                                   size_t capacity);

@@ -31,20 +31,28 @@ struct Entry {
   wchar_t path[kPathUnits];
 };
 
+// The entry's name goes to entry->name in UTF-8, whatever the archive stored it in; a name
+// that does not fit or is not valid in its encoding keeps its stored bytes and is marked
+// as not fitting, so that it is passed over.
 bool ReadEntry(unzFile archive, Entry* entry) {
   unz_file_info64 info;
-  if (unzGetCurrentFileInfo64(archive, &info, entry->name, kNameBytes, nullptr, 0, nullptr, 0) !=
+  char stored[kNameBytes];
+  if (unzGetCurrentFileInfo64(archive, &info, stored, kNameBytes, nullptr, 0, nullptr, 0) !=
       UNZ_OK) {
     return false;
   }
-  entry->nameFits = info.size_filename < static_cast<uLong>(kNameBytes);
-  entry->name[kNameBytes - 1] = '\0';
+  stored[kNameBytes - 1] = '\0';
+  entry->nameFits = info.size_filename < static_cast<uLong>(kNameBytes) &&
+                    EntryNameToUtf8(stored, (info.flag & kUtf8NameFlag) != 0, entry->name,
+                                    kNameBytes);
+  if (!entry->nameFits) memcpy(entry->name, stored, kNameBytes);
   entry->dosDateTime = info.dosDate;
   return true;
 }
 
+// A name, or the folder part of one, as the walk holds it (UTF-8) converted to a path name.
 bool ToPathName(const char* stored, wchar_t (&path)[kPathUnits]) {
-  return MultiByteToWideChar(CP_ACP, 0, stored, -1, path, kPathUnits) != 0;
+  return EntryNameToPath(stored, path, kPathUnits);
 }
 
 bool IsIconLibraryEntry(const char* stored) {

@@ -4,13 +4,31 @@
 The archive lists the top-level files first, then every folder as an entry of its
 own ("Name/") followed by what it contains; every file is deflated. Files given with
 --file RELPATH=SOURCE are added to (or replace files of) the folder's tree.
+
+The archive is reproducible: its bytes depend only on the names and contents of the
+files, never on the time of the build, the files' modification times, the folders they
+are in or the order the file system lists them in. Every entry records the same fixed
+date, ENTRY_TIME (the release date). Names that are not plain ASCII are stored in UTF-8
+with general-purpose flag bit 11 set, which the setup reads as UTF-8.
 """
 import argparse
 import os
 import zipfile
 
-# Date and time the archive records for every entry (local time, even seconds).
+# Date and time the archive records for every entry (local time, even seconds): the
+# release date, never the build time or a file's modification time.
 ENTRY_TIME = (2026, 11, 27, 10, 30, 0)
+# "Made by" MS-DOS/Windows, whatever system the build runs on.
+CREATE_SYSTEM = 0
+UTF8_NAME_FLAG = 0x800
+
+
+def entry_info(name):
+    info = zipfile.ZipInfo(name, ENTRY_TIME)
+    info.create_system = CREATE_SYSTEM
+    if not name.isascii():
+        info.flag_bits |= UTF8_NAME_FLAG
+    return info
 
 
 def collect(base, extra):
@@ -47,7 +65,7 @@ def main():
     tmp = args.out + ".tmp"
     with zipfile.ZipFile(tmp, "w") as archive:
         for name, rel in order(list(tree)):
-            info = zipfile.ZipInfo(name, ENTRY_TIME)
+            info = entry_info(name)
             if rel is None:
                 info.external_attr = 0x10
                 archive.writestr(info, b"")

@@ -49,6 +49,10 @@ constexpr HostileEntryName kHostileEntryNames[] = {
     {"PRN/", EntryNameOutcome::kRefused},
     {"COM1", EntryNameOutcome::kRefused},
     {"Plugins/Com9 .txt", EntryNameOutcome::kRefused},
+    // A superscript one, two or three (here in the ANSI code page 1252) numbers a device too.
+    {"COM\xB9", EntryNameOutcome::kRefused},
+    {"Plugins/lpt\xB2.txt", EntryNameOutcome::kRefused},
+    {"Com\xB3 .log/x", EntryNameOutcome::kRefused},
     {"conin$", EntryNameOutcome::kRefused},
     {"CONOUT$.txt", EntryNameOutcome::kRefused},
     {"trailing.", EntryNameOutcome::kRefused},

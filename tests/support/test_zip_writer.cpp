@@ -13,6 +13,7 @@ constexpr uint16_t kStored = 0;
 constexpr uint16_t kDeflated = 8;
 constexpr uint32_t kFolderAttributes = 0x10;
 constexpr uint32_t kFileAttributes = 0x20;
+constexpr uint16_t kUtf8NameFlag = 0x800;
 
 void Put16(std::string* out, uint16_t value) {
   out->push_back(static_cast<char>(value & 0xFF));
@@ -40,13 +41,13 @@ std::string Deflate(const std::string& data) {
 }
 
 // The fields local header and central directory share, from "version needed" on.
-void PutCommonFields(std::string* out, uint16_t method, uint32_t crc, size_t packed, size_t size,
-                     size_t nameLength) {
+void PutCommonFields(std::string* out, uint16_t flags, uint16_t method, uint32_t time,
+                     uint32_t crc, size_t packed, size_t size, size_t nameLength) {
   Put16(out, kVersion);
-  Put16(out, 0);  // flags
+  Put16(out, flags);
   Put16(out, method);
-  Put16(out, static_cast<uint16_t>(kTestEntryTime & 0xFFFF));
-  Put16(out, static_cast<uint16_t>(kTestEntryTime >> 16));
+  Put16(out, static_cast<uint16_t>(time & 0xFFFF));
+  Put16(out, static_cast<uint16_t>(time >> 16));
   Put32(out, crc);
   Put32(out, static_cast<uint32_t>(packed));
   Put32(out, static_cast<uint32_t>(size));
@@ -76,6 +77,16 @@ TestZipWriter& TestZipWriter::WithBrokenData() {
   return *this;
 }
 
+TestZipWriter& TestZipWriter::WithUtf8Name() {
+  entries_.back().utf8Name = true;
+  return *this;
+}
+
+TestZipWriter& TestZipWriter::WithTime(uint32_t dosDateTime) {
+  entries_.back().time = dosDateTime;
+  return *this;
+}
+
 TestZipWriter& TestZipWriter::WithLeadingBytes(const std::string& bytes) {
   leading_ = bytes;
   return *this;
@@ -93,14 +104,17 @@ std::string TestZipWriter::Bytes() const {
         crc32(0, reinterpret_cast<const Bytef*>(e.data.data()), static_cast<uInt>(e.data.size()));
     if (e.wrongCrc) crc ^= 0x5A5A5A5A;
     const uint32_t offset = static_cast<uint32_t>(archive.size());
+    const uint16_t flags = e.utf8Name ? kUtf8NameFlag : 0;
 
     Put32(&archive, 0x04034B50);
-    PutCommonFields(&archive, method, crc, packed.size(), e.data.size(), e.name.size());
+    PutCommonFields(&archive, flags, method, e.time, crc, packed.size(), e.data.size(),
+                    e.name.size());
     archive += e.name + packed;
 
     Put32(&directory, 0x02014B50);
     Put16(&directory, kVersion);  // made by: MS-DOS
-    PutCommonFields(&directory, method, crc, packed.size(), e.data.size(), e.name.size());
+    PutCommonFields(&directory, flags, method, e.time, crc, packed.size(), e.data.size(),
+                    e.name.size());
     Put16(&directory, 0);  // comment length
     Put16(&directory, 0);  // disk number
     Put16(&directory, 0);  // internal attributes

@@ -23,6 +23,10 @@ class TestZipWriter {
   TestZipWriter& WithWrongCrc();
   // The last entry's compressed data is not a valid deflate stream.
   TestZipWriter& WithBrokenData();
+  // The last entry's name is flagged as UTF-8 (general-purpose bit 11).
+  TestZipWriter& WithUtf8Name();
+  // The last entry records this MS-DOS date (high word) and time (low word).
+  TestZipWriter& WithTime(uint32_t dosDateTime);
 
   // Bytes before the archive, as a self-extracting stub puts them; entry offsets stay
   // relative to the archive's start.
@@ -39,6 +43,8 @@ class TestZipWriter {
     bool folder = false;
     bool wrongCrc = false;
     bool brokenData = false;
+    bool utf8Name = false;
+    uint32_t time = kTestEntryTime;
   };
   std::vector<Entry> entries_;
   std::string leading_;

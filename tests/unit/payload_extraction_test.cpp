@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <set>
 #include <string>
 
@@ -419,18 +420,131 @@ bool RefusedByName(const lktest::HostileEntryName& row) {
   return row.outcome == lktest::EntryNameOutcome::kRefused;
 }
 
+// A stored name as the walk checks it: in UTF-8, converted from the ANSI code page unless
+// flagged.
+std::string WalkName(const char* stored, bool flaggedUtf8 = false) {
+  char name[520];
+  return EntryNameToUtf8(stored, flaggedUtf8, name, sizeof(name)) ? name : "<not converted>";
+}
+
 TEST(IsSafeEntryName, AcceptsRelativeNamesAndRejectsEscapes) {
-  for (const char* name : {"a.txt", "Plugins/Icons.dll", "Sub/", "Win\\style\\w.txt", "a..b/c",
-                           "..x", ".hidden", "CONSOLE.txt", "COM10", "COM0", "LPT", "nullable/x",
-                           "auxiliary.dll", "a.b.c", " lead", "Sub/con1.txt"}) {
+  ASSERT_EQ(GetACP(), 1252u);
+  for (const char* name :
+       {"a.txt", "Plugins/Icons.dll", "Sub/", "Win\\style\\w.txt", "a..b/c", "..x", ".hidden",
+        "CONSOLE.txt", "COM10", "COM0", "LPT", "nullable/x", "auxiliary.dll", "a.b.c", " lead",
+        "Sub/con1.txt", "COM\xC2\xB9\xC2\xB9", "LPT\xC2\xB4", "COM\xE2\x81\xB4", "CO\xC2\xB9",
+        "Gr\xC3\xBC\xC3\x9F" "e/\xE6\x97\xA5.txt"}) {
     EXPECT_TRUE(IsSafeEntryName(name)) << name;
   }
   for (const lktest::HostileEntryName& row : lktest::kHostileEntryNames) {
     if (RefusedByName(row)) {
-      EXPECT_FALSE(IsSafeEntryName(row.storedName)) << row.storedName;
+      EXPECT_FALSE(IsSafeEntryName(WalkName(row.storedName).c_str())) << row.storedName;
     }
   }
+  // Superscript digits stored in UTF-8 (U+00B9, U+00B2, U+00B3) as in the ANSI code page.
+  for (const char* name : {"COM\xC2\xB9", "lpt\xC2\xB2.txt", "Sub/Com\xC2\xB3 .log"}) {
+    EXPECT_FALSE(IsSafeEntryName(WalkName(name, true).c_str())) << name;
+  }
   EXPECT_FALSE(IsSafeEntryName(""));
+}
+
+// Names flagged as UTF-8 are read as UTF-8, others in the ANSI code page; a flagged name
+// that is not valid UTF-8, or one too long for the buffer, is not converted.
+TEST(EntryNameToUtf8, ReadsEachNameInItsOwnEncoding) {
+  ASSERT_EQ(GetACP(), 1252u);
+  struct Case {
+    const char* stored;
+    bool flaggedUtf8;
+    const char* utf8;  // nullptr: refused
+  };
+  const Case cases[] = {
+      {"Plugins/Icons.dll", false, "Plugins/Icons.dll"},
+      {"Gr\xFC\xDF" "e/\x80.txt", false, "Gr\xC3\xBC\xC3\x9F" "e/\xE2\x82\xAC.txt"},
+      {"Gr\xC3\xBC\xC3\x9F" "e/\xE6\x97\xA5.txt", true, "Gr\xC3\xBC\xC3\x9F" "e/\xE6\x97\xA5.txt"},
+      {"bad\xFC.txt", true, nullptr},
+      {"overlong\xC0\xAF.txt", true, nullptr},
+      {"cut\xE6\x97", true, nullptr},
+  };
+  for (const Case& c : cases) {
+    char name[64];
+    const bool converted = EntryNameToUtf8(c.stored, c.flaggedUtf8, name, sizeof(name));
+    EXPECT_EQ(converted, c.utf8 != nullptr) << c.stored;
+    if (converted && c.utf8) {
+      EXPECT_STREQ(name, c.utf8);
+    }
+  }
+  char small[8];
+  EXPECT_FALSE(EntryNameToUtf8("\xE4\xE4\xE4\xE4", false, small, sizeof(small)));
+  EXPECT_FALSE(EntryNameToUtf8("12345678", true, small, sizeof(small)));
+}
+
+TEST_F(PayloadExtraction, EntryNamesLandUnderTheNamesTheirEncodingGives) {
+  ASSERT_EQ(GetACP(), 1252u);
+  TestZipWriter zip;
+  zip.File("Gr\xC3\xBC\xC3\x9F" "e/\xE6\x97\xA5\xE2\x82\xAC.txt", "utf-8").WithUtf8Name()
+      .File("Bilder/\xC4rger.txt", "ansi")
+      .File("plain.txt", "ascii").WithUtf8Name()
+      .File("bad\xFC.txt", "invalid utf-8").WithUtf8Name()
+      .File("Plugins/COM\xC2\xB2.dll", "device").WithUtf8Name()
+      .File("last.txt", "still unpacked");
+
+  EXPECT_EQ(Extract(zip), -1);  // two entries were passed over
+
+  const Tree expected = {L"Bilder\\", L"Bilder\\\u00C4rger.txt",
+                         L"Gr\u00FC\u00DFe\\", L"Gr\u00FC\u00DFe\\\u65E5\u20AC.txt",
+                         L"last.txt", L"plain.txt"};
+  EXPECT_EQ(ListTree(target_), expected) << Describe(ListTree(target_));
+  EXPECT_EQ(ReadFileBytes(target_ + L"Gr\u00FC\u00DFe\\\u65E5\u20AC.txt"), "utf-8");
+  EXPECT_EQ(ReadFileBytes(target_ + L"Bilder\\\u00C4rger.txt"), "ansi");
+}
+
+// A date or time that is no moment leaves the file with the time the system gave it when it
+// was written, not one in 1601 or 1901; a valid one, a leap day among them, is stamped.
+TEST_F(PayloadExtraction, InvalidEntryDateLeavesTheSystemTime) {
+  struct Case {
+    const char* name;
+    uint32_t dosDateTime;
+    const char* stamped;  // nullptr: the time of writing
+  };
+  const Case cases[] = {
+      {"zero.txt", 0x00000000, nullptr},
+      {"month13.txt", 0x5DA153C0, nullptr},
+      {"feb30.txt", 0x5C5E53C0, nullptr},
+      {"apr31.txt", 0x5C9F53C0, nullptr},
+      {"feb29_2023.txt", 0x565D6000, nullptr},
+      {"hour24.txt", 0x5D7BC3C0, nullptr},
+      {"minute60.txt", 0x5D7B5780, nullptr},
+      {"second60.txt", 0x5D7B53DE, nullptr},
+      {"feb29_2024.txt", 0x585D6000, "2024-02-29 12:00:00"},
+      {"valid.txt", lktest::kTestEntryTime, kArchiveTime},
+  };
+  TestZipWriter zip;
+  for (const Case& c : cases) zip.File(c.name, c.name).WithTime(c.dosDateTime);
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  // File systems round times; two seconds of slack.
+  ULARGE_INTEGER slack;
+  slack.LowPart = now.dwLowDateTime;
+  slack.HighPart = now.dwHighDateTime;
+  slack.QuadPart -= 2 * 10000000ull;
+  const FILETIME before = {slack.LowPart, slack.HighPart};
+
+  ASSERT_EQ(Extract(zip), 0);
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const WIN32_FILE_ATTRIBUTE_DATA data = Attributes(target_ + std::wstring(c.name, c.name + strlen(c.name)));
+    if (c.stamped) {
+      EXPECT_EQ(LocalText(data.ftLastWriteTime), c.stamped);
+      EXPECT_EQ(LocalText(data.ftCreationTime), c.stamped);
+    } else {
+      EXPECT_GE(CompareFileTime(&data.ftLastWriteTime, &before), 0)
+          << LocalText(data.ftLastWriteTime);
+      EXPECT_GE(CompareFileTime(&data.ftCreationTime, &before), 0)
+          << LocalText(data.ftCreationTime);
+    }
+    EXPECT_EQ(ReadFileBytes(target_ + std::wstring(c.name, c.name + strlen(c.name))), c.name);
+  }
 }
 
 TEST_F(PayloadExtraction, HostileNamesAreLeftOutAndReported) {

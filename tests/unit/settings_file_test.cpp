@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/settings_file.h"
+#include "framework/file_links.h"
 #include "framework/scoped_handles.h"
 #include "support/test_support.h"
 
@@ -72,7 +73,7 @@ class SettingsInstallation {
   std::wstring Install(const wchar_t* settingsFolder) {
     wchar_t settingsFile[MAX_PATH] = {};
     PrepareSettingsFile(programFolder.c_str(), settingsFolder, settingsFile);
-    if (FILE* file = _wfopen(settingsFile, L"rb")) ConvertSettingsToUnicode(settingsFile, file);
+    if (FILE* file = OpenSettingsFile(settingsFile)) ConvertSettingsToUnicode(settingsFile, file);
     return settingsFile;
   }
 
@@ -237,6 +238,78 @@ TEST(PrepareSettingsFile, FolderTextWithoutUsableFolderKeepsTheSettingsInTheProg
   EXPECT_FALSE(lktest::FileExists(std::wstring(windows) + L"\\lk_main64.ini"));
 }
 
+// A settings file that is a hard link to a file outside: the outside file keeps its bytes
+// (nothing written through the link) and nothing of it is copied in; the settings file is a
+// new one of its own with every key, as after an installation without one.
+TEST(PrepareSettingsFile, HardLinkedSettingsFileIsReplacedNeverWrittenThrough) {
+  const std::string outsideBytes = "[Viewer]\r\nSecret=outside\r\n[Toolbar]\r\nSkin=x.png\r\n";
+  struct Case {
+    const char* what;
+    const wchar_t* settingsFolder;  // under the scratch folder; null for the program folder
+    bool linkTheProgramFile;
+  };
+  const Case cases[] = {
+      {"settings in the program folder", nullptr, true},
+      {"settings in their own folder", L"Roaming\\Lumenkast", false},
+      {"program-folder file beside a settings folder", L"Roaming\\Lumenkast", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SettingsInstallation setup;
+    lktest::TempFolder outside;
+    const std::wstring victim = outside / L"victim.ini";
+    ASSERT_TRUE(lktest::WriteFileBytes(victim, outsideBytes));
+    const std::wstring folder = c.settingsFolder ? setup.temp / c.settingsFolder : L"";
+    if (!folder.empty()) {
+      CreateDirectoryW((setup.temp / L"Roaming").c_str(), nullptr);
+      CreateDirectoryW(folder.c_str(), nullptr);
+    }
+    const std::wstring linked =
+        c.linkTheProgramFile ? setup.programIni : folder + L"\\lk_main64.ini";
+    ASSERT_TRUE(CreateHardLinkW(linked.c_str(), victim.c_str(), nullptr));
+
+    const std::wstring settingsFile = setup.Install(folder.c_str());
+
+    EXPECT_EQ(lktest::ReadFileBytes(victim), outsideBytes);
+    EXPECT_EQ(lk::QueryLinkState(linked.c_str()), lk::LinkState::kPlain);
+    const std::wstring text = ReadUnicodeText(settingsFile);
+    ExpectHeaderOnce(text);
+    EXPECT_TRUE(Contains(text, GermanLanguageSection())) << lktest::Narrow(text);
+    EXPECT_TRUE(Contains(text, ToolbarSection(ChooseToolbarSkin()))) << lktest::Narrow(text);
+    EXPECT_FALSE(Contains(text, L"outside")) << lktest::Narrow(text);
+    if (!folder.empty()) {
+      EXPECT_EQ(lktest::ReadFileBytes(setup.programIni),
+                "[Others]\r\nINI_Folder=" + lktest::Narrow(folder) + "\r\n");
+    }
+  }
+}
+
+// A settings file that became a hard link after it was prepared is not converted: neither
+// the installation's way of opening it nor a stream opened elsewhere reads it, and only the
+// name in the settings folder goes.
+TEST(ConvertSettingsToUnicode, NeverReadsOrWritesThroughAHardLink) {
+  const std::string outsideBytes = "[Viewer]\r\nSecret=outside\r\n";
+  for (bool openedByTheInstallation : {true, false}) {
+    SCOPED_TRACE(openedByTheInstallation ? "OpenSettingsFile" : "_wfopen");
+    lktest::TempFolder outside;
+    const std::wstring victim = outside / L"victim.ini";
+    ASSERT_TRUE(lktest::WriteFileBytes(victim, outsideBytes));
+    lktest::TempFolder folder;
+    const std::wstring settingsFile = folder / L"lk_main64.ini";
+    ASSERT_TRUE(CreateHardLinkW(settingsFile.c_str(), victim.c_str(), nullptr));
+
+    if (openedByTheInstallation) {
+      EXPECT_EQ(OpenSettingsFile(settingsFile.c_str()), nullptr);
+    } else {
+      EXPECT_TRUE(ConvertSettingsToUnicode(settingsFile.c_str(),
+                                           _wfopen(settingsFile.c_str(), L"rb")));
+    }
+
+    EXPECT_EQ(lktest::ReadFileBytes(victim), outsideBytes);
+    EXPECT_TRUE(lktest::ListFolder(folder.Path()).empty());
+  }
+}
+
 TEST(ExpandVariableReferences, ReplacesReferencesAndDropsUndefinedOnes) {
   lktest::ScopedEnvironmentVariable undefined(L"LK_NOSUCHVAR", nullptr);
   lktest::ScopedEnvironmentVariable dir(L"LK_DIR", L"C:\\Data");
@@ -346,6 +419,28 @@ TEST(ConvertSettingsToUnicode, CopyGoesToANewFileNeverToAPlantedOne) {
   EXPECT_EQ(lktest::ReadFileBytes(file.path), UnicodeFileBytes(L"[Viewer]\r\nName=x\r\n"));
   EXPECT_EQ("victim", lktest::ReadFileBytes(victim));
   EXPECT_EQ(std::vector<std::wstring>{L"lk_main64.ini_temp"}, file.Others());
+}
+
+// The copy's name fits wherever the fixed "lk_main64.ini_temp" of earlier versions did: in
+// a folder that leaves exactly room for that name within MAX_PATH.
+TEST(ConvertSettingsToUnicode, WorksInAFolderWithRoomForTheFixedTemporaryNameOnly) {
+  lktest::TempFolder temp;
+  const size_t room = MAX_PATH - 1 - wcslen(L"lk_main64.ini_temp");
+  std::wstring folder = temp.Path();
+  while (folder.size() < room) {
+    const size_t remaining = room - folder.size();
+    folder += std::wstring(remaining > 201 ? 100 : remaining - 1, L'f') + L"\\";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << lktest::Narrow(folder);
+  }
+  ASSERT_EQ(folder.size() + wcslen(L"lk_main64.ini_temp"), static_cast<size_t>(MAX_PATH - 1));
+  const std::wstring settingsFile = folder + L"lk_main64.ini";
+  ASSERT_TRUE(lktest::WriteFileBytes(settingsFile, "[Viewer]\r\nName=x\r\n"));
+
+  EXPECT_TRUE(ConvertSettingsToUnicode(settingsFile.c_str(),
+                                       OpenSettingsFile(settingsFile.c_str())));
+
+  EXPECT_EQ(lktest::ReadFileBytes(settingsFile), UnicodeFileBytes(L"[Viewer]\r\nName=x\r\n"));
+  EXPECT_EQ(lktest::ListFolder(folder), std::vector<std::wstring>{L"lk_main64.ini"});
 }
 
 TEST(ConvertSettingsToUnicode, LeavesUnicodeAndEmptyFilesAloneAndClosesThem) {

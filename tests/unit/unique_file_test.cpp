@@ -11,19 +11,23 @@
 
 namespace {
 
-// Each call makes a file of its own, new and empty, named after stem and extension; the
-// names of other files in the folder, the stem's own among them, are left alone.
+// Each call makes a file of its own, new and empty, named after stem and extension with
+// four characters between them; the names of other files in the folder are left alone.
 TEST(CreateUniqueFile, MakesANewFileOfItsOwnNextToAnyOther) {
   lktest::TempFolder folder;
   ASSERT_TRUE(lktest::WriteFileBytes(folder / L"lk_main64.ini_temp", "planted"));
   std::vector<std::wstring> paths;
   for (int i = 0; i < 3; ++i) {
     wchar_t path[MAX_PATH] = {};
-    lk::ScopedFileHandle file = lk::CreateUniqueFile(folder.Path().c_str(), L"lk_main64.ini_temp",
+    lk::ScopedFileHandle file = lk::CreateUniqueFile(folder.Path().c_str(), L"lk_main64.ini_",
                                                      L".x", FILE_ATTRIBUTE_NORMAL, path, MAX_PATH);
     ASSERT_TRUE(file);
     const std::wstring name = std::wstring(path).substr(folder.Path().size());
-    EXPECT_EQ(0u, name.rfind(L"lk_main64.ini_temp_", 0)) << lktest::Narrow(name);
+    ASSERT_EQ(name.size(), 14u + 4u + 2u) << lktest::Narrow(name);
+    EXPECT_EQ(0u, name.rfind(L"lk_main64.ini_", 0)) << lktest::Narrow(name);
+    EXPECT_EQ(std::wstring::npos, name.substr(14, 4).find_first_not_of(
+                                      L"0123456789abcdefghijklmnopqrstuv"))
+        << lktest::Narrow(name);
     EXPECT_EQ(L".x", name.substr(name.size() - 2));
     DWORD written = 0;
     EXPECT_TRUE(WriteFile(file.Get(), "new", 3, &written, nullptr));
