@@ -14,6 +14,10 @@ constexpr wchar_t kReferenceVersion[] = L"4.30";
 constexpr long kReferenceIconLibrarySize = 226816;
 constexpr wchar_t kCompanyQuery[] = L"\\StringFileInfo\\040904E4\\CompanyName";
 
+// The system C runtime's wcstod: in C++ the headers route wcstod to MinGW's own, whose
+// long-double conversion code would make up a tenth of the setup program.
+extern "C" double SystemWcstod(const wchar_t* text, wchar_t** end) __asm__("wcstod");
+
 // The version-resource functions of version.dll, loaded from the system folder.
 class VersionLibrary {
  public:
@@ -76,7 +80,7 @@ bool ReadLibraryVersion(const wchar_t* path, wchar_t (&version)[64], wchar_t (&c
 
 // A version text as the viewer's versions compare: single precision, times 1000, cut.
 int VersionNumber(const wchar_t* text) {
-  float value = static_cast<float>(wcstod(text, nullptr));
+  float value = static_cast<float>(SystemWcstod(text, nullptr));
   return static_cast<int>(value * 1000.0f);
 }
 

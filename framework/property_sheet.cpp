@@ -3,8 +3,10 @@
 #include <commctrl.h>
 
 namespace {
-// The sheet whose window PropertySheetW is creating on this thread.
-thread_local CPropertySheet* t_sheetBeingCreated = nullptr;
+// The sheet whose window PropertySheetW is creating. Sheets are created on the program's one
+// user-interface thread only; a thread-local variable would bring the C runtime's emulated
+// thread-local storage and the thread library along.
+CPropertySheet* g_sheetBeingCreated = nullptr;
 }  // namespace
 
 CPropertySheet::CPropertySheet(const wchar_t* caption, HWND parent, UINT selectPage)
@@ -52,16 +54,16 @@ INT_PTR CPropertySheet::DoModal() {
   header.ppsp = descriptions.data();
   header.pfnCallback = SheetCallback;
 
-  t_sheetBeingCreated = this;
+  g_sheetBeingCreated = this;
   INT_PTR result = PropertySheetW(&header);
-  t_sheetBeingCreated = nullptr;
+  g_sheetBeingCreated = nullptr;
   return result;
 }
 
 int CALLBACK CPropertySheet::SheetCallback(HWND hwnd, UINT message, LPARAM) {
-  if (message != PSCB_INITIALIZED || !t_sheetBeingCreated) return 0;
-  CPropertySheet* sheet = t_sheetBeingCreated;
-  t_sheetBeingCreated = nullptr;
+  if (message != PSCB_INITIALIZED || !g_sheetBeingCreated) return 0;
+  CPropertySheet* sheet = g_sheetBeingCreated;
+  g_sheetBeingCreated = nullptr;
   if (sheet->SubclassWindow(hwnd)) sheet->OnInitDialog();
   return 0;
 }
