@@ -20,11 +20,20 @@ void RemoveLink(const std::wstring& path, std::vector<std::wstring>* failures) {
   }
 }
 
+// A plain folder: not a link, and no reparse point of any kind by its name's attributes (the
+// by-handle query does not see every one: under Wine it follows a Unix link).
+bool IsPlainFolder(const std::wstring& folder) {
+  const DWORD attributes = GetFileAttributesW(folder.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+         lk::QueryLinkState(folder.c_str()) == lk::LinkState::kPlain;
+}
+
 // The group's links and the group folder when nothing else is in it. A group folder that
 // is a link to somewhere else is not the one the setup created: nothing is deleted in it.
 void RemoveGroup(const std::wstring& programs, std::vector<std::wstring>* failures) {
   const std::wstring folder = programs + lk::kGroupFolder;
-  if (lk::QueryLinkState(folder.c_str()) != lk::LinkState::kPlain) return;
+  if (!IsPlainFolder(folder)) return;
   const std::wstring group = folder + L"\\";
   for (const std::wstring& name :
        {lk::VersionLinkName(), std::wstring(lk::kGroupThumbnailsLinkName),

@@ -9,7 +9,9 @@ namespace lktest {
 
 namespace {
 
-constexpr wchar_t kDenyDelete[] = L"D:(D;;0x10002;;;WD)(A;;KA;;;WD)";
+// DELETE, KEY_SET_VALUE and KEY_ENUMERATE_SUB_KEYS. Wine grants DELETE whatever the rights
+// say; a tree delete is stopped all the same by the enumeration it needs first.
+constexpr wchar_t kDenyDelete[] = L"D:(D;;0x1000A;;;WD)(A;;KA;;;WD)";
 constexpr wchar_t kAllowAll[] = L"D:(A;;KA;;;WD)";
 
 }  // namespace
