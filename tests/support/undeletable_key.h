@@ -7,9 +7,10 @@
 
 namespace lktest {
 
-// For its lifetime the key root\path (which must exist) denies everyone DELETE and
-// KEY_SET_VALUE, as a key that an administrator's installation wrote does to a standard
-// user: neither the key nor its values can be deleted. Afterwards it allows everything again.
+// For its lifetime the key root\path (which must exist) denies everyone DELETE,
+// KEY_SET_VALUE and KEY_ENUMERATE_SUB_KEYS, as a key that an administrator's installation
+// wrote does to a standard user: neither the key (as a tree) nor its values can be deleted;
+// its values can still be read. Afterwards it allows everything again.
 class UndeletableKey {
  public:
   UndeletableKey(HKEY root, const std::wstring& path);
