@@ -36,9 +36,11 @@ LONG AddCapability(const wchar_t* typeKey, const std::wstring& identifier,
   return NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, lk::kFileAssociationsKey, status);
 }
 
+// Deletes the saved default of an extension; a missing one is no failure.
 void DropStaleBackup(const std::wstring& extensionKey, RegistrationFailures* failures) {
   const LONG status = lk::DeleteRegistryValue(HKEY_LOCAL_MACHINE, extensionKey, lk::kBackupValue);
-  if (status != ERROR_FILE_NOT_FOUND) NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, extensionKey, status);
+  if (status == ERROR_FILE_NOT_FOUND) return;
+  NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, extensionKey, status);
 }
 
 // Before the viewer takes over an extension whose default names another program's type,

@@ -50,8 +50,7 @@ int CreateDesktopShortcut(const wchar_t* targetPath, const wchar_t* fileName,
                           const wchar_t* iconFile, const wchar_t* description,
                           const wchar_t* arguments, int iconIndex, int allUsers,
                           RegistrationFailures* failures) {
-  const std::wstring link =
-      lk::DesktopFolder(allUsers) + fileName;
+  const std::wstring link = lk::DesktopFolder(allUsers) + fileName;
   return NoteLinkSave(failures, link,
                       SaveShortcut(link, targetPath, arguments, iconFile, iconIndex, description));
 }

@@ -65,7 +65,8 @@ TEST_F(UninstallRegistration, WhatCannotBeRemovedIsListedAndASecondRunFinishes) 
 
   EXPECT_EQ(1, code);
   const std::string log = Log();
-  EXPECT_NE(std::string::npos, log.find("\r\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Lumenkast.png\r\n"))
+  EXPECT_NE(std::string::npos,
+            log.find("\r\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Lumenkast.png\r\n"))
       << log;
   EXPECT_NE(std::string::npos, log.find("\r\n" + Narrow(link) + "\r\n")) << log;
   EXPECT_TRUE(FileExists(link));

@@ -60,8 +60,8 @@ class RegistrationRemoval : public ::testing::Test {
 };
 
 TEST_F(RegistrationRemoval, LeavesTheRegistryAsItWasAndGivesBackReplacedDefaults) {
-  // Another program owns .jpg (and its type exists), .png has a key with other values, a verb of folders and the
-  // registered-applications list exist, and an AppX key holds a value of its own.
+  // Another program owns .jpg (and its type exists), .png has a key with other values, a verb of
+  // folders and the registered-applications list exist, and an AppX key holds a value of its own.
   lktest::WriteRegString(HKLM, L"SOFTWARE\\Classes\\.jpg", nullptr, L"Fremdbild.jpg");
   lktest::WriteRegString(HKLM, L"SOFTWARE\\Classes\\Fremdbild.jpg", nullptr, L"Fremdes Bild");
   lktest::WriteRegString(HKLM, L"SOFTWARE\\Classes\\.png", L"Content Type", L"image/png");
