@@ -36,19 +36,27 @@ LONG AddCapability(const wchar_t* typeKey, const std::wstring& identifier,
   return NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, lk::kFileAssociationsKey, status);
 }
 
+// Deletes the saved default of an extension; a missing one is no failure.
+void DropStaleBackup(const std::wstring& extensionKey, RegistrationFailures* failures) {
+  const LONG status = lk::DeleteRegistryValue(HKEY_LOCAL_MACHINE, extensionKey, lk::kBackupValue);
+  if (status == ERROR_FILE_NOT_FOUND) return;
+  NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, extensionKey, status);
+}
+
 // Before the viewer takes over an extension whose default names another program's type,
 // that default is kept in the value Lumenkast_Backup of the same key, so that the
 // uninstaller can give it back. A default naming one of the viewer's own types (an earlier
-// installation's) is never saved over the one kept before.
+// installation's) is never saved over the one kept before. An extension without a default
+// replaces nothing: a copy kept from before would be given back to it later, so it goes.
 void SaveReplacedDefault(const std::wstring& extensionKey, RegistrationFailures* failures) {
   wchar_t current[kDefaultCapacity] = {};
-  if (!lk::ReadRegistryString(HKEY_LOCAL_MACHINE, extensionKey.c_str(), nullptr, current,
-                              kDefaultCapacity) ||
-      !*current) {
+  lk::ReadRegistryString(HKEY_LOCAL_MACHINE, extensionKey.c_str(), nullptr, current,
+                         kDefaultCapacity);
+  if (!*current) {
+    DropStaleBackup(extensionKey, failures);
     return;
   }
-  const std::wstring ownPrefix = ProgrammaticIdentifier(L"");
-  if (_wcsnicmp(current, ownPrefix.c_str(), ownPrefix.size()) == 0) return;
+  if (lk::IsOwnIdentifier(current)) return;
   lk::RegistryKey key;
   LONG status = key.Open(HKEY_LOCAL_MACHINE, extensionKey.c_str(), KEY_SET_VALUE);
   if (status == ERROR_SUCCESS) status = key.SetString(lk::kBackupValue, current);
@@ -64,6 +72,17 @@ LONG SetExplorerChoice(const wchar_t* extension, const std::wstring& identifier,
   LONG status = key.Create(HKEY_CURRENT_USER, path.c_str());
   if (status == ERROR_SUCCESS) status = key.SetString(lk::kProgidValue, identifier.c_str());
   return NoteKeyWrite(failures, HKEY_CURRENT_USER, path, status);
+}
+
+// The override in one AppX key. Where there was none before, the setup records that it made
+// it, so that the uninstaller removes it; one that was there already is left to its owner.
+LONG WriteNoOpenWith(const lk::RegistryKey& key) {
+  const bool existed =
+      RegQueryValueExW(key.Get(), lk::kNoOpenWithValue, nullptr, nullptr, nullptr, nullptr) ==
+      ERROR_SUCCESS;
+  const LONG status = key.SetString(lk::kNoOpenWithValue, L"");
+  if (existed || status != ERROR_SUCCESS) return status;
+  return key.SetDword(lk::kNoOpenWithRecordValue, 1);
 }
 
 // The icon a row's identifiers show.
@@ -126,7 +145,7 @@ void SuppressAppXOpenWith(RegistrationFailures* failures) {
   for (const wchar_t* path : lk::kAppXIdentifierKeys) {
     lk::RegistryKey key;
     LONG status = key.Create(HKEY_CURRENT_USER, path);
-    if (status == ERROR_SUCCESS) status = key.SetString(lk::kNoOpenWithValue, L"");
+    if (status == ERROR_SUCCESS) status = WriteNoOpenWith(key);
     NoteKeyWrite(failures, HKEY_CURRENT_USER, path, status);
   }
 }

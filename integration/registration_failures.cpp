@@ -15,17 +15,17 @@ const RootName kRootNames[] = {
     {HKEY_USERS, L"HKEY_USERS"},
 };
 
-std::wstring KeyName(HKEY root, const std::wstring& path) {
+}  // namespace
+
+std::wstring RegistryKeyName(HKEY root, const std::wstring& path) {
   for (const RootName& entry : kRootNames) {
     if (entry.root == root) return std::wstring(entry.name) + L"\\" + path;
   }
   return path;
 }
 
-}  // namespace
-
 LONG RegistrationFailures::NoteKey(HKEY root, const std::wstring& path, LONG status) {
-  if (status != ERROR_SUCCESS) Note(KeyName(root, path));
+  if (status != ERROR_SUCCESS) Note(RegistryKeyName(root, path));
   return status;
 }
 

@@ -5,6 +5,9 @@
 
 #include <string>
 
+// "HKEY_LOCAL_MACHINE\<path>" and so on: a key as the log and the messages name it.
+std::wstring RegistryKeyName(HKEY root, const std::wstring& path);
+
 // Collects the writes of one registration that failed; remembers the first by name.
 class RegistrationFailures {
  public:

@@ -19,8 +19,11 @@ constexpr const wchar_t* kVerbTargets[] = {L"Directory", L"Drive"};
 
 // The viewer's own programmatic identifier.
 constexpr wchar_t kIdentifierKey[] = L"SOFTWARE\\Classes\\Lumenkast";
-// The known-application entry, under HKEY_CLASSES_ROOT.
+// The known-application entry, written under HKEY_CLASSES_ROOT. It is removed from the
+// machine's classes (kMachineApplicationKey): through HKEY_CLASSES_ROOT a removal would hit a
+// user's own copy of it first and leave the machine's key.
 constexpr wchar_t kApplicationKey[] = L"Applications\\lk_main64.exe";
+constexpr wchar_t kMachineApplicationKey[] = L"SOFTWARE\\Classes\\Applications\\lk_main64.exe";
 constexpr wchar_t kFriendlyAppNameValue[] = L"FriendlyAppName";
 constexpr wchar_t kUninstallKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumenkast64";
@@ -48,6 +51,14 @@ constexpr const wchar_t* kAppXIdentifierKeys[] = {
     L"SOFTWARE\\Classes\\AppX6eg8h5sxqq90pv53845wmnbewywdqq5h",
 };
 constexpr wchar_t kNoOpenWithValue[] = L"NoOpenWith";
+// Written beside a kNoOpenWithValue that the setup created (there was none before), so that
+// the uninstaller removes only those; an override without it is not the setup's to remove.
+constexpr wchar_t kNoOpenWithRecordValue[] = L"Lumenkast_NoOpenWith";
+
+// Whether a programmatic identifier is one of the viewer's own: "Lumenkast" itself or
+// "Lumenkast.<anything>", in any case (the registry ignores case). The setup never saves one
+// as the replaced default and the uninstaller never gives one back.
+bool IsOwnIdentifier(const std::wstring& identifier);
 
 // SOFTWARE\Classes\<target>\shell\Browse with &Lumenkast
 std::wstring VerbKey(const wchar_t* target);

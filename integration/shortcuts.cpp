@@ -12,6 +12,7 @@
 #include "app/target_folder.h"
 #include "framework/path.h"
 #include "framework/scoped_handles.h"
+#include "integration/shortcut_folders.h"
 #include "integration/shortcut_names.h"
 
 namespace {
@@ -39,20 +40,6 @@ int SaveShortcut(const std::wstring& linkPath, const wchar_t* targetPath, const 
   return SUCCEEDED(file->Save(linkPath.c_str(), TRUE)) ? 1 : 0;
 }
 
-// The path of a special folder, the Windows folder when it cannot be found; with a
-// trailing backslash.
-std::wstring SpecialFolder(int csidl) {
-  wchar_t path[MAX_PATH] = {};
-  lk::ScopedCoTaskMem list;
-  bool found = SUCCEEDED(SHGetSpecialFolderLocation(
-                   GetActiveWindow(), csidl, reinterpret_cast<LPITEMIDLIST*>(list.Receive()))) &&
-               SHGetPathFromIDListW(static_cast<LPCITEMIDLIST>(list.Get()), path);
-  if (!found) GetWindowsDirectoryW(path, MAX_PATH);
-  std::wstring folder = path;
-  if (folder.empty() || folder.back() != L'\\') folder += L'\\';
-  return folder;
-}
-
 std::wstring ViewerPath(const wchar_t* installationFolder) {
   return std::wstring(installationFolder) + lk::kViewerExe;
 }
@@ -63,8 +50,7 @@ int CreateDesktopShortcut(const wchar_t* targetPath, const wchar_t* fileName,
                           const wchar_t* iconFile, const wchar_t* description,
                           const wchar_t* arguments, int iconIndex, int allUsers,
                           RegistrationFailures* failures) {
-  const std::wstring link =
-      SpecialFolder(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP) + fileName;
+  const std::wstring link = lk::DesktopFolder(allUsers) + fileName;
   return NoteLinkSave(failures, link,
                       SaveShortcut(link, targetPath, arguments, iconFile, iconIndex, description));
 }
@@ -80,7 +66,7 @@ int CreateShortcutIn(const wchar_t* folder, const wchar_t* fileName, const wchar
 int CreateProgramGroup(const wchar_t* installationFolder, int allUsers,
                        RegistrationFailures* failures) {
   wchar_t group[MAX_PATH] = {};
-  const std::wstring programs = SpecialFolder(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
+  const std::wstring programs = lk::ProgramsFolder(allUsers);
   lk::JoinPath(programs.c_str(), kGroupFolder, group);
   // Afterwards the group path ends in a backslash; without the folder no link can be saved.
   if (!CreateFolderTree(group)) return NoteLinkSave(failures, group, 0);

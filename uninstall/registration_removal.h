@@ -3,17 +3,16 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Removes the verbs, the viewer's identifiers and known-application entry, the program and
-// capabilities keys, the registered-applications value, the AppX overrides, the explorer
-// choices and extension defaults that still name the viewer, and (unless keepUninstallEntry)
-// the uninstall entry. Always 1: a key that is missing has nothing to remove.
-int RemoveRegistration(int keepUninstallEntry);
-
-// One extension key: where its default still names identifier, the saved default comes
-// back (or, with none saved, the default goes); the saved copy goes in any case, and the
-// key too when nothing is left in it.
-void ReleaseExtension(const wchar_t* extension, const std::wstring& identifier);
+// capabilities keys, the registered-applications value, the AppX overrides the setup
+// recorded as its own, the explorer choices and extension defaults that still name one of
+// the viewer's types, and, last, the uninstall entry: only when nothing else failed in this
+// call and keepUninstallEntry is 0. A key or value that exists but cannot be deleted is
+// appended to failures ("HKEY_LOCAL_MACHINE\..."). 1 when none failed, 0 otherwise; a key
+// that is missing has nothing to remove.
+int RemoveRegistration(int keepUninstallEntry, std::vector<std::wstring>* failures);
 
 // The folder the uninstall entry names as the installation's (InstallLocation), or empty.
 std::wstring RegisteredInstallLocation();

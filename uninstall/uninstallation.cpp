@@ -50,9 +50,9 @@ int RemoveInstallation(const UninstallRequest& request, RemovalProgress* progres
   if (wholeFolder) RemoveFolderContents(request.folder, request.exePath, failures);
   RemoveEmptyPayloadFolders(request.folder, kPayloadEntries, kPayloadEntryCount);
 
-  RemoveShortcuts();
+  RemoveShortcuts(failures);
   Advance(progress);
-  RemoveRegistration(failures->empty() ? 0 : 1);
+  RemoveRegistration(failures->empty() ? 0 : 1, failures);
   SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSHNOWAIT, nullptr, nullptr);
   Advance(progress);
   return failures->empty() ? 1 : 0;

@@ -88,7 +88,11 @@ void AddAssociations(Expected* expected) {
       expected->Value(HKCU, ExplorerChoiceKey(e.extension), L"Progid");
     }
   }
-  for (const wchar_t* key : kAppXOverrideKeys) expected->Value(HKCU, key, L"NoOpenWith");
+  // Each override the setup made, with its mark for the uninstaller.
+  for (const wchar_t* key : kAppXOverrideKeys) {
+    expected->Value(HKCU, key, L"NoOpenWith");
+    expected->Value(HKCU, key, L"Lumenkast_NoOpenWith");
+  }
 }
 
 void AddFiles(const std::wstring& folder, Expected* expected) {

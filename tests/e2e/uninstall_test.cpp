@@ -122,9 +122,11 @@ TEST_F(Uninstall, RoundTripLeavesThePrefixAsBeforeAndGivesBackAForeignAssociatio
   } cases[] = {{L"", L""}, {L" /allusers=1", L" /purge=1"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(Narrow(std::wstring(c.scope) + L" /" + c.purge));
-    // .jpg belongs to another program before the installation; the list of registered
-    // applications exists, as on every Windows.
+    // .jpg belongs to another program (whose type exists) before the installation; the list
+    // of registered applications exists, as on every Windows.
     ScopedRegString foreign(HKLM, kJpgKey, nullptr, kForeignType);
+    ScopedRegString foreignType(HKLM, std::wstring(L"SOFTWARE\\Classes\\") + kForeignType, nullptr,
+                                L"Fremdes Bild");
     lk::RegistryKey registered;
     ASSERT_EQ(ERROR_SUCCESS, registered.Create(HKLM, L"SOFTWARE\\RegisteredApplications"));
     const PrefixSnapshot before = Snapshot();

@@ -1,5 +1,7 @@
 #include "support/registry_reader.h"
 
+#include <cwchar>
+
 #include "framework/registry.h"
 #include "support/test_support.h"
 
@@ -34,6 +36,27 @@ RegValue QueryRegValue(HKEY root, const std::wstring& key, const wchar_t* name) 
   value.data.resize(bytes);
   value.exists = true;
   return value;
+}
+
+bool ReadRegString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value) {
+  const RegValue read = QueryRegValue(root, key, name);
+  if (!read.exists || read.type != REG_SZ) return false;
+  value->assign(reinterpret_cast<const wchar_t*>(read.data.data()),
+                read.data.size() / sizeof(wchar_t));
+  value->resize(wcsnlen(value->c_str(), value->size()));
+  return true;
+}
+
+bool ReadRegDword(HKEY root, const std::wstring& key, const wchar_t* name, DWORD* value) {
+  const RegValue read = QueryRegValue(root, key, name);
+  if (!read.exists || read.type != REG_DWORD || read.data.size() != sizeof(DWORD)) return false;
+  *value = *reinterpret_cast<const DWORD*>(read.data.data());
+  return true;
+}
+
+bool RegKeyExists(HKEY root, const std::wstring& key) {
+  lk::RegistryKey k;
+  return k.Open(root, key.c_str(), KEY_READ) == ERROR_SUCCESS;
 }
 
 std::vector<std::wstring> RegValueNames(HKEY root, const std::wstring& key) {

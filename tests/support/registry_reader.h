@@ -1,4 +1,5 @@
-// Checks of single registry values: type, byte length and data together.
+// The tests' one way to read the registry: single values (type, byte length and data
+// together), value names, and whether a key exists.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -21,6 +22,13 @@ struct RegValue {
 
 // One value as stored (name null: the key's default value).
 RegValue QueryRegValue(HKEY root, const std::wstring& key, const wchar_t* name);
+
+// A value as text (REG_SZ, up to its first zero) or number (REG_DWORD); false when it is
+// missing or of another type.
+bool ReadRegString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value);
+bool ReadRegDword(HKEY root, const std::wstring& key, const wchar_t* name, DWORD* value);
+
+bool RegKeyExists(HKEY root, const std::wstring& key);
 
 // The names of a key's named values.
 std::vector<std::wstring> RegValueNames(HKEY root, const std::wstring& key);

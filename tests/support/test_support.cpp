@@ -250,31 +250,6 @@ int RunProcess(const std::wstring& commandLine, const std::wstring& directory,
   return static_cast<int>(code);
 }
 
-bool ReadRegString(HKEY root, const std::wstring& key, const wchar_t* name,
-                   std::wstring* value) {
-  wchar_t buffer[2048];
-  DWORD type = 0, bytes = sizeof(buffer);
-  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, &type, buffer, &bytes) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  value->assign(buffer);
-  return true;
-}
-
-bool ReadRegDword(HKEY root, const std::wstring& key, const wchar_t* name, DWORD* value) {
-  DWORD bytes = sizeof(*value);
-  return RegGetValueW(root, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, value, &bytes) ==
-         ERROR_SUCCESS;
-}
-
-bool RegKeyExists(HKEY root, const std::wstring& key) {
-  HKEY k = nullptr;
-  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
-  RegCloseKey(k);
-  return true;
-}
-
 std::string Narrow(const std::wstring& text) {
   int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
   std::string out(n > 0 ? n - 1 : 0, '\0');

@@ -129,11 +129,6 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 int RunProcess(const std::wstring& commandLine, const std::wstring& directory = L"",
                DWORD timeoutMs = 120000);
 
-// Registry value as text (REG_SZ) or number (REG_DWORD) from the real registry of the prefix.
-bool ReadRegString(HKEY root, const std::wstring& key, const wchar_t* name, std::wstring* value);
-bool ReadRegDword(HKEY root, const std::wstring& key, const wchar_t* name, DWORD* value);
-bool RegKeyExists(HKEY root, const std::wstring& key);
-
 // Converts between UTF-16 and UTF-8 for messages.
 std::string Narrow(const std::wstring& text);
 
