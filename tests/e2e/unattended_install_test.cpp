@@ -143,7 +143,8 @@ TEST_F(UnattendedInstall, ReadOnlyFileInTheTargetFailsTheUnpacking) {
 
   EXPECT_EQ(1, RunSetup(L"/silent /folder=C:\\Tools\\Lumenkast"));
   EXPECT_EQ("alt", ReadFileBytes(kLocked));
-  EXPECT_TRUE(FileExists(L"C:\\Tools\\Lumenkast\\lk_main64.exe"));
+  // What was written before the refused file is taken back.
+  EXPECT_EQ(std::vector<std::wstring>{L"lk_about.txt"}, ListFolder(L"C:\\Tools\\Lumenkast\\"));
   EXPECT_NE(std::string::npos,
             Log().find(": C:\\Tools\\Lumenkast\\: " + LogBytes(kInstallFailed)))
       << Log();
