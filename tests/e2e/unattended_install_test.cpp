@@ -103,6 +103,48 @@ TEST_F(UnattendedInstall, CopyOfTheSetupBeyondTheAnsiCodePageInstallsFromItself)
   }
 }
 
+// Settings files that are hard links to files outside the installation: the setup writes
+// nothing through them and copies nothing of them in; each name becomes a file of its own.
+TEST_F(UnattendedInstall, HardLinkedSettingsFilesAreNotWrittenThrough) {
+  const std::string outsideBytes = "[Viewer]\r\nSecret=outside\r\n";
+  for (const wchar_t* settingsFolder : {L"", L"C:\\Tools\\Settings\\"}) {
+    SCOPED_TRACE(Narrow(settingsFolder));
+    const std::wstring programIni = L"C:\\Tools\\Lumenkast\\lk_main64.ini";
+    const std::wstring settingsIni =
+        settingsFolder[0] ? std::wstring(settingsFolder) + L"lk_main64.ini" : programIni;
+    std::vector<std::wstring> links = {programIni};
+    if (settingsIni != programIni) links.push_back(settingsIni);
+    CreateDirectoryW(L"C:\\Tools", nullptr);
+    CreateDirectoryW(L"C:\\Tools\\Lumenkast", nullptr);
+    CreateDirectoryW(L"C:\\Tools\\Settings", nullptr);
+    std::vector<std::wstring> victims;
+    for (size_t i = 0; i < links.size(); ++i) {
+      victims.push_back(cwd_ / (L"victim" + std::to_wstring(i) + L".ini"));
+      ASSERT_TRUE(WriteFileBytes(victims.back(), outsideBytes));
+      ASSERT_TRUE(CreateHardLinkW(links[i].c_str(), victims.back().c_str(), nullptr));
+    }
+
+    const std::wstring ini = settingsFolder[0] ? std::wstring(L" /ini=") + settingsFolder : L"";
+    ASSERT_EQ(0, RunSetup(L"/silent /folder=C:\\Tools\\Lumenkast" + ini));
+
+    for (const std::wstring& victim : victims) EXPECT_EQ(ReadFileBytes(victim), outsideBytes);
+    const std::string settings = ReadFileBytes(settingsIni);
+    ASSERT_GE(settings.size(), 2u);
+    EXPECT_EQ("\xFF\xFE", settings.substr(0, 2));
+    const std::wstring text = ToUtf16(settings.substr(2));
+    EXPECT_EQ(0u, text.find(kSettingsHeader)) << Narrow(text);
+    EXPECT_NE(std::wstring::npos, text.find(L"[Language]\r\nDLL=DEUTSCH.DLL\r\nLang=Deutsch\r\n"))
+        << Narrow(text);
+    EXPECT_NE(std::wstring::npos, text.find(L"[Toolbar]\r\nSkin=")) << Narrow(text);
+    EXPECT_EQ(std::wstring::npos, text.find(L"outside")) << Narrow(text);
+    if (settingsIni != programIni) {
+      EXPECT_EQ(ReadFileBytes(programIni),
+                "[Others]\r\nINI_Folder=" + Narrow(settingsFolder) + "\r\n");
+    }
+    Clean();
+  }
+}
+
 TEST_F(UnattendedInstall, RefusesWhileTheViewerRuns) {
   ASSERT_NE(nullptr, StartViewerStandIn(10000));
 
