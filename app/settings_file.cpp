@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr wchar_t kSettingsFileName[] = L"lk_main64.ini";
+using lk::kSettingsFileName;
 constexpr wchar_t kTempFileStem[] = L"lk_main64.ini_temp";
 
 // A settings file under a folder named like this belongs to a portable installation,

@@ -82,7 +82,7 @@ std::wstring RegisteredInstallLocation() {
   return folder;
 }
 
-int RemoveRegistration(int keepUninstallEntry) {
+int RemoveRegistration(int keepUninstallEntry, std::vector<std::wstring>* /*failures*/) {
   for (const wchar_t* target : lk::kVerbTargets) {
     RemoveVerb(target);
   }

@@ -36,7 +36,7 @@ void RemoveGroup(const std::wstring& programs) {
 
 }  // namespace
 
-int RemoveShortcuts() {
+int RemoveShortcuts(std::vector<std::wstring>* /*failures*/) {
   for (int csidl : kDesktopFolders) {
     const std::wstring desktop = SpecialFolder(csidl);
     if (desktop.empty()) continue;

@@ -76,7 +76,8 @@ TEST_F(RegistrationRemoval, LeavesTheRegistryAsItWasAndGivesBackReplacedDefaults
   Register();
   EXPECT_TRUE(RegStringIs(HKLM, L"SOFTWARE\\Classes\\.jpg", L"Lumenkast_Backup", L"Fremdbild.jpg"));
 
-  EXPECT_EQ(1, RemoveRegistration(0));
+  std::vector<std::wstring> failures;
+  EXPECT_EQ(1, RemoveRegistration(0, &failures));
   const lktest::SnapshotDifference changes = lktest::CompareSnapshots(before, Registry());
   EXPECT_TRUE(changes.Empty()) << changes.Describe();
 }
@@ -89,7 +90,8 @@ TEST_F(RegistrationRemoval, AnExtensionTakenOverSinceAndTheUninstallEntryOnReque
   lktest::WriteRegString(HKLM, L"SOFTWARE\\Classes\\.gif", nullptr, L"Anders.gif");
   lktest::WriteRegString(HKCU, lktest::ExplorerChoiceKey(L"png"), L"Progid", L"Anders.png");
 
-  EXPECT_EQ(1, RemoveRegistration(1));
+  std::vector<std::wstring> failures;
+  EXPECT_EQ(1, RemoveRegistration(1, &failures));
   EXPECT_TRUE(RegStringIs(HKLM, L"SOFTWARE\\Classes\\.gif", nullptr, L"Anders.gif"));
   EXPECT_TRUE(RegStringIs(HKCU, lktest::ExplorerChoiceKey(L"png"), L"Progid", L"Anders.png"));
   EXPECT_TRUE(RegStringIs(HKLM, lktest::kUninstallKey, L"InstallLocation", kFolder));
