@@ -65,11 +65,8 @@ TEST_F(Uninstallation, GoesAheadOnlyForTheFolderTheUninstallEntryNames) {
     if (!c.registered.empty()) Register(c.registered);
     std::wstring message;
     EXPECT_EQ(c.expected, Check(c.exePath, &message));
-    if (c.expected == kExitFailed) {
-      EXPECT_EQ(0u, message.find(L"Dieses Programm geh\u00F6rt zu keiner Lumenkast-Installation "
-                                 L"in diesem Ordner."))
-          << lktest::Narrow(message);
-    }
+    // (The text itself comes from the uninstaller's resources: see the end-to-end tests.)
+    EXPECT_EQ(c.expected != kExitRemoved, !message.empty());
   }
 }
 
@@ -84,7 +81,6 @@ TEST_F(Uninstallation, RefusesWhileTheViewersFileCannotBeDeleted) {
   std::wstring message;
   EXPECT_EQ(kExitViewerRunning, Check(folder_ / L"lk_uninstall.exe", &message));
   CloseHandle(held);
-  EXPECT_EQ(0u, message.find(L"Warnung: Lumenkast l\u00E4uft!")) << lktest::Narrow(message);
   EXPECT_TRUE(FileExists(folder_ / L"lk_main64.exe"));
   EXPECT_EQ(kExitRemoved, Check(folder_ / L"lk_uninstall.exe", &message));
 }
