@@ -229,25 +229,42 @@ bool MakeSymbolicLink(const std::wstring& target, const std::wstring& link) {
       [&linkPath] { return PathExists(linkPath); });
 }
 
-int RunProcess(const std::wstring& commandLine, const std::wstring& directory,
-               DWORD timeoutMs) {
+ChildProcess::~ChildProcess() {
+  if (!process_) return;
+  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, 5000);
+  }
+  CloseHandle(process_);
+}
+
+bool ChildProcess::Start(const std::wstring& commandLine, const std::wstring& directory,
+                         DWORD flags) {
   STARTUPINFOW si = {};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi = {};
   std::wstring cmd = commandLine;
-  if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      directory.empty() ? nullptr : directory.c_str(), &si, &pi)) {
-    return -1;
-  }
-  DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) {
-    GetExitCodeProcess(pi.hProcess, &code);
-  } else {
-    TerminateProcess(pi.hProcess, 99);
+  if (process_ || !CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, flags, nullptr,
+                                  directory.empty() ? nullptr : directory.c_str(), &si, &pi)) {
+    return false;
   }
   CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  process_ = pi.hProcess;
+  id_ = pi.dwProcessId;
+  return true;
+}
+
+int ChildProcess::WaitForExit(DWORD timeoutMs) {
+  if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(process_, &code);
   return static_cast<int>(code);
+}
+
+int RunProcess(const std::wstring& commandLine, const std::wstring& directory,
+               DWORD timeoutMs) {
+  ChildProcess process;
+  return process.Start(commandLine, directory) ? process.WaitForExit(timeoutMs) : -1;
 }
 
 bool ReadRegString(HKEY root, const std::wstring& key, const wchar_t* name,
