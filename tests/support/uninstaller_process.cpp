@@ -112,8 +112,10 @@ void RemoveUninstallerCopies() {
 }
 
 bool UninstallerWindow::Start(const std::wstring& folder, const std::wstring& directory,
-                              DWORD timeoutMs) {
-  if (!process_.Start(L"\"" + folder + L"lk_uninstall.exe\"", directory)) return false;
+                              DWORD timeoutMs, const std::wstring& arguments) {
+  if (!process_.Start(L"\"" + folder + L"lk_uninstall.exe\" " + arguments, directory)) {
+    return false;
+  }
   return WaitUntil(timeoutMs, [this] {
     window_ = FindDialog(nullptr, kUninstallPurgeBox);
     return window_ != nullptr;

@@ -41,8 +41,9 @@ void RemoveUninstallerCopies();
 class UninstallerWindow {
  public:
 
-  // Starts folder\lk_uninstall.exe without arguments and waits for its window.
-  bool Start(const std::wstring& folder, const std::wstring& directory, DWORD timeoutMs = 20000);
+  // Starts folder\lk_uninstall.exe with arguments and waits for its window.
+  bool Start(const std::wstring& folder, const std::wstring& directory, DWORD timeoutMs = 20000,
+             const std::wstring& arguments = L"");
   HWND Window() const { return window_; }
   HWND Control(int id) const { return GetDlgItem(window_, id); }
   // Clicks a button of the window as a user; false when the user could not. The click's
