@@ -5,13 +5,12 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "framework/path.h"
 #include "framework/scoped_handles.h"
 
 namespace {
 
 constexpr int kNoMemory = -104;
-
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 bool IsMissingParent(DWORD error) {
   return error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND;
@@ -32,7 +31,7 @@ int MakeDirectoryPath(const wchar_t* path) {
 
   if (CreateDirectoryW(folder, nullptr)) return 1;
   for (wchar_t* p = folder + 1;; ++p) {
-    if (*p && !IsSeparator(*p)) continue;
+    if (*p && !lk::IsPathSeparator(*p)) continue;
     const wchar_t kept = *p;
     *p = L'\0';
     const bool missingParent =

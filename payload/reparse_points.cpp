@@ -4,19 +4,15 @@
 
 #include <string>
 
-namespace {
-
-bool IsSeparator(wchar_t c) { return c == L'/' || c == L'\\'; }
-
-}  // namespace
+#include "framework/path.h"
 
 bool LeadsThroughReparsePoint(const wchar_t* path) {
   std::wstring prefix = path;
   const size_t length = prefix.size();
   // Each leading part of the path in turn, ended at a separator for the moment.
   for (size_t end = 1; end <= length; ++end) {
-    if (end < length && !IsSeparator(prefix[end])) continue;
-    if (IsSeparator(prefix[end - 1])) continue;
+    if (end < length && !lk::IsPathSeparator(prefix[end])) continue;
+    if (lk::IsPathSeparator(prefix[end - 1])) continue;
     const wchar_t separator = prefix[end];
     prefix[end] = L'\0';
     const DWORD attributes = GetFileAttributesW(prefix.c_str());

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "framework/path.h"
 #include "framework/scoped_handles.h"
 
 namespace {
@@ -10,7 +11,7 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 
 // The name without trailing separators: the folder's own name, a link as itself.
 std::wstring WithoutTrailingSeparators(std::wstring path) {
-  while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+  while (path.size() > 3 && lk::IsPathSeparator(path.back())) path.pop_back();
   return path;
 }
 
