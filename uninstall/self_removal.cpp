@@ -138,18 +138,21 @@ int HandOverToCopy(const std::wstring& exePath) {
   return 1;
 }
 
+void RemoveUninstallerFile(const std::wstring& exePath, const lk::FileIdentity& identity) {
+  const std::wstring folder = lk::FolderOfPath(exePath);
+  const std::wstring name = lk::NameOfPath(exePath);
+  // Only ever the uninstaller's own file, and never through a link.
+  if (folder.empty() || !IsUninstallerName(name) || !IsReachableWithoutLinks(folder, name)) return;
+  DeleteWhenFree(exePath, identity);
+  RemoveEmptyPayloadFolders(folder, kPayloadEntries, kPayloadEntryCount);
+}
+
 int FinishAsCopy(HANDLE parent, const std::wstring& exePath, const lk::FileIdentity& identity) {
   if (parent) {
     WaitForSingleObject(parent, kParentWaitMs);
     CloseHandle(parent);
   }
-  const std::wstring folder = lk::FolderOfPath(exePath);
-  const std::wstring name = lk::NameOfPath(exePath);
-  // Only ever the uninstaller's own file, and never through a link.
-  if (!folder.empty() && IsUninstallerName(name) && IsReachableWithoutLinks(folder, name)) {
-    DeleteWhenFree(exePath, identity);
-    RemoveEmptyPayloadFolders(folder, kPayloadEntries, kPayloadEntryCount);
-  }
+  RemoveUninstallerFile(exePath, identity);
   const std::wstring self = OwnPath();
   if (MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
     const std::wstring ownFolder = lk::FolderOfPath(self);

@@ -21,6 +21,11 @@ int HandOverToCopy(const std::wstring& exePath);
 // folder). Always 0.
 int FinishAsCopy(HANDLE parent, const std::wstring& exePath, const lk::FileIdentity& identity);
 
+// The part of the copy's work in the installation folder: deletes exePath (a name of the
+// uninstaller's) only while it is the file of that identity, then the payload folders and
+// exePath's folder where they are empty.
+void RemoveUninstallerFile(const std::wstring& exePath, const lk::FileIdentity& identity);
+
 // The path of the running program's own file.
 std::wstring OwnPath();
 
