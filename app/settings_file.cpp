@@ -18,12 +18,12 @@
 
 namespace {
 
-constexpr wchar_t kSettingsFileName[] = L"lk_main64.ini";
+using lk::kSettingsFileName;
 // The conversion's copy is "lk_main64.ini_" and a few unique characters: no longer than
 // the fixed "lk_main64.ini_temp" of earlier versions, so that it fits in every folder
 // where that did.
-constexpr wchar_t kTempFileStem[] = L"lk_main64.ini_";
-static_assert(sizeof(kTempFileStem) / sizeof(wchar_t) - 1 + lk::kUniqueNameChars <=
+constexpr const wchar_t* kTempFileStem = lk::kSettingsTempFilePrefix;
+static_assert(sizeof(lk::kSettingsTempFilePrefix) / sizeof(wchar_t) - 1 + lk::kUniqueNameChars <=
                   sizeof(L"lk_main64.ini_temp") / sizeof(wchar_t) - 1,
               "the copy's name must fit wherever the fixed name did");
 

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "app/product_info.h"
+
 // Writes the settings keys and returns the settings file's path in settingsFile (MAX_PATH).
 // A settings folder text that names no folder once expanded and trimmed, or a folder that
 // cannot be created, counts as empty: the settings then stay in the program folder.

@@ -98,7 +98,7 @@ void TrimSpaces(wchar_t* text) {
 bool IsAbsoluteDriveFolder(const wchar_t* folder) {
   const wchar_t* p = folder + wcsspn(folder, L" ");
   const bool letter = (p[0] >= L'A' && p[0] <= L'Z') || (p[0] >= L'a' && p[0] <= L'z');
-  return letter && p[1] == L':' && (p[2] == L'\\' || p[2] == L'/');
+  return letter && p[1] == L':' && lk::IsPathSeparator(p[2]);
 }
 
 int CreateFolderTree(wchar_t* path, std::vector<std::wstring>* created) {

@@ -1,5 +1,7 @@
 #include "framework/path.h"
 
+#include <windows.h>
+
 #include <cwchar>
 
 namespace lk {
@@ -19,6 +21,28 @@ bool JoinPath(const wchar_t* folder, const wchar_t* name, wchar_t* path, size_t 
   wmemcpy(path + folderLength + separatorLength, name, nameLength);
   path[folderLength + separatorLength + nameLength] = L'\0';
   return true;
+}
+
+bool IsPathSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+bool SamePathText(const std::wstring& a, const std::wstring& b) {
+  return !a.empty() && !b.empty() &&
+         CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::wstring WithTrailingBackslash(std::wstring folder) {
+  if (!folder.empty() && !IsPathSeparator(folder.back())) folder += L'\\';
+  return folder;
+}
+
+std::wstring FolderOfPath(const std::wstring& path) {
+  const size_t separator = path.find_last_of(L"\\/");
+  return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator + 1);
+}
+
+std::wstring NameOfPath(const std::wstring& path) {
+  return path.substr(FolderOfPath(path).size());
 }
 
 }  // namespace lk

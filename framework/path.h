@@ -1,7 +1,8 @@
-// Paths built from a folder and a name.
+// Paths: joining a folder and a name, comparing, and taking them apart.
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace lk {
 
@@ -13,5 +14,20 @@ template <size_t N>
 bool JoinPath(const wchar_t* folder, const wchar_t* name, wchar_t (&path)[N]) {
   return JoinPath(folder, name, path, N);
 }
+
+// A backslash or a slash: both separate the parts of a Windows path.
+bool IsPathSeparator(wchar_t c);
+
+// Equal paths ignoring case, as the file system compares names; two empty paths are not.
+bool SamePathText(const std::wstring& a, const std::wstring& b);
+
+// folder with a trailing backslash (an empty folder stays empty).
+std::wstring WithTrailingBackslash(std::wstring folder);
+
+// The folder of a path up to and including its last separator; empty when it has none.
+std::wstring FolderOfPath(const std::wstring& path);
+
+// The last part of a path, after its last separator.
+std::wstring NameOfPath(const std::wstring& path);
 
 }  // namespace lk

@@ -5,14 +5,13 @@
 #include <cstdlib>
 #include <cwchar>
 
+#include "framework/path.h"
 #include "framework/scoped_handles.h"
 #include "payload/install_transaction.h"
 
 namespace {
 
 constexpr int kNoMemory = -104;
-
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 bool IsMissingParent(DWORD error) {
   return error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND;
@@ -39,7 +38,7 @@ int MakeDirectoryPath(const wchar_t* path, InstallTransaction* created) {
 
   if (CreateFolder(folder, created)) return 1;
   for (wchar_t* p = folder + 1;; ++p) {
-    if (*p && !IsSeparator(*p)) continue;
+    if (*p && !lk::IsPathSeparator(*p)) continue;
     const wchar_t kept = *p;
     *p = L'\0';
     const bool missingParent =

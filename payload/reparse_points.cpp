@@ -3,19 +3,14 @@
 #include <string>
 
 #include "framework/file_links.h"
-
-namespace {
-
-bool IsSeparator(wchar_t c) { return c == L'/' || c == L'\\'; }
-
-}  // namespace
+#include "framework/path.h"
 
 bool LeadsThroughReparsePoint(const wchar_t* path) {
   std::wstring prefix = path;
   const size_t length = prefix.size();
   // Each folder along the path in turn, ended at its separator for the moment.
   for (size_t end = 1; end < length; ++end) {
-    if (!IsSeparator(prefix[end]) || IsSeparator(prefix[end - 1])) continue;
+    if (!lk::IsPathSeparator(prefix[end]) || lk::IsPathSeparator(prefix[end - 1])) continue;
     const wchar_t separator = prefix[end];
     prefix[end] = L'\0';
     const lk::LinkState state = lk::QueryLinkState(prefix.c_str());

@@ -2,47 +2,24 @@
 
 #include <windows.h>
 
-#include "framework/scoped_handles.h"
+#include "framework/file_identity.h"
+#include "framework/path.h"
+#include "uninstall/file_deletion.h"
 
 namespace {
 
 bool IsFolderEntry(const wchar_t* entry) {
   const size_t length = wcslen(entry);
-  return length > 0 && entry[length - 1] == L'\\';
+  return length > 0 && lk::IsPathSeparator(entry[length - 1]);
 }
 
-bool IsLink(DWORD attributes) {
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-  return !a.empty() && !b.empty() && CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) ==
-                                         CSTR_EQUAL;
-}
-
-bool IsGoneAlready(DWORD error) {
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
-// Deletes one file (read-only or not); 1 when it is gone.
-int DeleteOneFile(const std::wstring& path) {
-  if (DeleteFileW(path.c_str())) return 1;
-  DWORD error = GetLastError();
-  if (IsGoneAlready(error)) return 1;
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-      (attributes & FILE_ATTRIBUTE_READONLY)) {
-    SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    if (DeleteFileW(path.c_str())) return 1;
-    SetFileAttributesW(path.c_str(), attributes);
-  }
-  return 0;
-}
-
-// Removes a link as a link: a folder link with RemoveDirectoryW, a file link with DeleteFileW.
-int RemoveLink(const std::wstring& path, DWORD attributes) {
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return RemoveDirectoryW(path.c_str()) ? 1 : 0;
-  return DeleteFileW(path.c_str()) ? 1 : 0;
+// The folder itself, when it is a link: it goes only when nothing remains behind it, and
+// then only the link.
+void RemoveLinkedFolderIfEmpty(const std::wstring& folder) {
+  if (!IsFolderEmpty(lk::WithTrailingBackslash(folder))) return;
+  std::wstring link = folder;
+  while (!link.empty() && lk::IsPathSeparator(link.back())) link.pop_back();
+  RemoveDirectoryW(link.c_str());
 }
 
 }  // namespace
@@ -51,7 +28,7 @@ bool IsReachableWithoutLinks(const std::wstring& folder, const std::wstring& rel
   for (size_t slash = relative.find(L'\\'); slash != std::wstring::npos;
        slash = relative.find(L'\\', slash + 1)) {
     if (slash + 1 == relative.size()) break;  // the last part (a folder entry) itself
-    if (IsLink(GetFileAttributesW((folder + relative.substr(0, slash)).c_str()))) return false;
+    if (IsReparsePoint(folder + relative.substr(0, slash))) return false;
   }
   return true;
 }
@@ -59,13 +36,18 @@ bool IsReachableWithoutLinks(const std::wstring& folder, const std::wstring& rel
 int RemovePayloadFiles(const std::wstring& folder, const wchar_t* const* entries, int count,
                        const std::wstring& keep, RemovalProgress* progress,
                        std::vector<std::wstring>* failures) {
+  lk::FileIdentity kept;
+  const bool hasKept = !keep.empty() && lk::QueryFileIdentity(keep.c_str(), &kept);
   int result = 1;
   for (int i = 0; i < count; ++i) {
     if (progress) progress->Advance();
     if (IsFolderEntry(entries[i])) continue;
     const std::wstring path = folder + entries[i];
-    if (SamePath(path, keep) || !IsReachableWithoutLinks(folder, entries[i])) continue;
-    if (DeleteOneFile(path)) continue;
+    // Entries behind a link, and entries that are links, are not the payload's any more.
+    if (!IsReachableWithoutLinks(folder, entries[i]) || IsReparsePoint(path)) continue;
+    lk::FileIdentity identity;
+    if (hasKept && lk::QueryFileIdentity(path.c_str(), &identity) && identity == kept) continue;
+    if (DeleteFileNoFollow(path)) continue;
     failures->push_back(path);
     result = 0;
   }
@@ -76,38 +58,12 @@ int RemoveEmptyPayloadFolders(const std::wstring& folder, const wchar_t* const* 
                               int count) {
   for (int i = count - 1; i >= 0; --i) {
     if (!IsFolderEntry(entries[i]) || !IsReachableWithoutLinks(folder, entries[i])) continue;
-    const std::wstring path = folder + entries[i];
-    if (IsLink(GetFileAttributesW(path.c_str()))) continue;
-    RemoveDirectoryW(path.c_str());
+    RemoveEmptyFolderNoFollow(folder + entries[i]);
   }
-  RemoveDirectoryW(folder.c_str());
-  return GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES ? 1 : 0;
-}
-
-int RemoveFolderContents(const std::wstring& folder, const std::wstring& keep,
-                         std::vector<std::wstring>* failures) {
-  WIN32_FIND_DATAW found;
-  lk::ScopedFindHandle search(FindFirstFileW((folder + L"*").c_str(), &found));
-  if (!search) return 1;
-  int result = 1;
-  do {
-    const std::wstring name = found.cFileName;
-    if (name == L"." || name == L"..") continue;
-    const std::wstring path = folder + name;
-    const DWORD attributes = found.dwFileAttributes;
-    if (IsLink(attributes)) {
-      RemoveLink(path, attributes);  // where links cannot be removed, they stay
-    } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-      if (!RemoveFolderContents(path + L"\\", keep, failures)) {
-        result = 0;
-      } else if (!RemoveDirectoryW(path.c_str()) && GetLastError() != ERROR_DIR_NOT_EMPTY) {
-        failures->push_back(path + L"\\");
-        result = 0;
-      }
-    } else if (!SamePath(path, keep) && !DeleteOneFile(path)) {
-      failures->push_back(path);
-      result = 0;
-    }
-  } while (FindNextFileW(search.Get(), &found));
-  return result;
+  if (IsReparsePoint(folder)) {
+    RemoveLinkedFolderIfEmpty(folder);
+  } else {
+    RemoveEmptyFolderNoFollow(folder);
+  }
+  return PathExists(folder) ? 0 : 1;
 }

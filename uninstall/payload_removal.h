@@ -18,20 +18,15 @@ class RemovalProgress {
 bool IsReachableWithoutLinks(const std::wstring& folder, const std::wstring& relative);
 
 // Deletes every file entry of the list from folder, except the file keep (a full path,
-// may be empty). Files that are missing already count as removed; entries behind a link
-// are left alone. Paths that could not be deleted are appended to failures. 1 when every
-// file is gone, 0 otherwise.
+// may be empty; compared by file identity). Files that are missing already count as
+// removed; entries that are links or behind a link are left alone. Paths that could not
+// be deleted are appended to failures. 1 when every file is gone, 0 otherwise.
 int RemovePayloadFiles(const std::wstring& folder, const wchar_t* const* entries, int count,
                        const std::wstring& keep, RemovalProgress* progress,
                        std::vector<std::wstring>* failures);
 
 // Removes the list's folders that are empty, deepest first, then folder itself when empty.
-// Links are left alone. 1 when folder is gone afterwards.
+// Links inside are left alone; when folder itself is a link, the link goes only when
+// nothing remains behind it. 1 when folder is gone afterwards.
 int RemoveEmptyPayloadFolders(const std::wstring& folder, const wchar_t* const* entries,
                               int count);
-
-// Deletes everything inside folder except the file keep; a link inside is removed as a
-// link (never followed). Paths that could not be deleted are appended to failures. 1 when
-// nothing but keep is left.
-int RemoveFolderContents(const std::wstring& folder, const std::wstring& keep,
-                         std::vector<std::wstring>* failures);

@@ -2,19 +2,61 @@
 
 #include <windows.h>
 
+#include "app/product_info.h"
 #include "app/settings_file.h"
+#include "app/target_folder.h"
+#include "framework/file_identity.h"
+#include "framework/path.h"
+#include "framework/scoped_handles.h"
+#include "framework/unique_file.h"
+#include "uninstall/file_deletion.h"
 
 namespace {
 
-constexpr wchar_t kSettingsFileName[] = L"lk_main64.ini";
-
-std::wstring WithBackslash(std::wstring folder) {
-  if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-  return folder;
+bool StartsWithIgnoringCase(const std::wstring& text, const wchar_t* prefix) {
+  const size_t length = wcslen(prefix);
+  return text.size() >= length && lk::SamePathText(text.substr(0, length), prefix);
 }
 
-bool SameFolder(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+// The conversion's temporary files: the prefix and the unique letters or digits this
+// version writes, or "temp" and more as earlier versions wrote. Other names that merely
+// start like them are not the product's.
+bool IsSettingsTempFileName(const wchar_t* name) {
+  if (!StartsWithIgnoringCase(name, lk::kSettingsTempFilePrefix)) return false;
+  const std::wstring rest = name + wcslen(lk::kSettingsTempFilePrefix);
+  if (StartsWithIgnoringCase(rest, L"temp")) return true;
+  if (rest.size() != lk::kUniqueNameChars) return false;
+  for (wchar_t c : rest) {
+    if (!iswalnum(c)) return false;
+  }
+  return true;
+}
+
+// The settings file's names in place: the file itself and the conversion's temporary files.
+std::vector<std::wstring> SettingsFilesIn(const std::wstring& place) {
+  std::vector<std::wstring> files = {place + lk::kSettingsFileName};
+  WIN32_FIND_DATAW found;
+  lk::ScopedFindHandle search(
+      FindFirstFileW((place + lk::kSettingsTempFilePrefix + L"*").c_str(), &found));
+  if (!search) return files;
+  do {
+    // The search also matches short 8.3 names: only the long name counts.
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        IsSettingsTempFileName(found.cFileName)) {
+      files.push_back(place + found.cFileName);
+    }
+  } while (FindNextFileW(search.Get(), &found));
+  return files;
+}
+
+int RemoveSettingsFilesIn(const std::wstring& place, std::vector<std::wstring>* failures) {
+  int result = 1;
+  for (const std::wstring& file : SettingsFilesIn(place)) {
+    if (DeleteFileNoFollow(file)) continue;
+    failures->push_back(file);
+    result = 0;
+  }
+  return result;
 }
 
 }  // namespace
@@ -22,21 +64,23 @@ bool SameFolder(const std::wstring& a, const std::wstring& b) {
 std::wstring SettingsFolderOf(const std::wstring& folder) {
   wchar_t named[MAX_PATH] = {};
   GetPrivateProfileStringW(L"Others", L"INI_Folder", L"", named, MAX_PATH,
-                           (folder + kSettingsFileName).c_str());
+                           (folder + lk::kSettingsFileName).c_str());
   wchar_t expanded[MAX_PATH] = {};
   ExpandVariableReferences(named, expanded);
   // Blanks around the folder are dropped, as the setup drops them when it creates it.
-  std::wstring text = expanded;
-  text.erase(0, text.find_first_not_of(L' '));
-  text.erase(text.find_last_not_of(L' ') + 1);
-  return text.empty() ? folder : WithBackslash(text);
+  TrimSpaces(expanded);
+  if (!IsAbsoluteDriveFolder(expanded)) return folder;
+  return lk::WithTrailingBackslash(expanded);
 }
 
-int RemoveSettings(const std::wstring& folder) {
+int RemoveSettings(const std::wstring& folder, std::vector<std::wstring>* failures) {
   const std::wstring settingsFolder = SettingsFolderOf(folder);
-  const std::wstring settingsFile = settingsFolder + kSettingsFileName;
-  DeleteFileW(settingsFile.c_str());
-  DeleteFileW((folder + kSettingsFileName).c_str());
-  if (!SameFolder(settingsFolder, folder)) RemoveDirectoryW(settingsFolder.c_str());
-  return GetFileAttributesW(settingsFile.c_str()) == INVALID_FILE_ATTRIBUTES ? 1 : 0;
+  const bool elsewhere = !lk::SamePathText(settingsFolder, folder) &&
+                         !lk::IsSameFile(settingsFolder.c_str(), folder.c_str());
+  int result = RemoveSettingsFilesIn(folder, failures);
+  if (elsewhere) {
+    result &= RemoveSettingsFilesIn(settingsFolder, failures);
+    RemoveEmptyFolderNoFollow(settingsFolder);
+  }
+  return result;
 }

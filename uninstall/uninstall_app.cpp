@@ -6,7 +6,6 @@
 #include "app/install_log.h"
 #include "app/system_library.h"
 #include "app/string_table.h"
-#include "app/viewer_window.h"
 #include "uninstall/resource.h"
 #include "uninstall/self_removal.h"
 #include "uninstall/uninstall_dialog.h"
@@ -15,7 +14,7 @@ BOOL CUninstallApp::InitInstance() {
   HardenDllSearchPath();
   const UninstallCommand command = ParseUninstallCommandLine(GetCommandLineW());
   if (command.finish) {
-    exitCode_ = FinishAsCopy(command.parent, command.exePath);
+    exitCode_ = FinishAsCopy(command.parent, command.exePath, command.identity);
     return FALSE;
   }
   INITCOMMONCONTROLSEX controls = {};
@@ -30,9 +29,10 @@ BOOL CUninstallApp::InitInstance() {
 }
 
 int CUninstallApp::RunSilent(const UninstallRequest& request) {
-  if (IsViewerRunning()) {
-    AppendInstallLog(LoadResString(IDS_VIEWER_RUNNING).c_str());
-    return kExitViewerRunning;
+  std::wstring refusal;
+  if (const int code = CheckBeforeRemoval(request, &refusal)) {
+    AppendInstallLog(refusal.c_str());
+    return code;
   }
   std::vector<std::wstring> failures;
   if (RemoveInstallation(request, nullptr, &failures)) return kExitRemoved;
@@ -41,10 +41,11 @@ int CUninstallApp::RunSilent(const UninstallRequest& request) {
 }
 
 int CUninstallApp::RunInteractive(const UninstallRequest& request) {
-  if (IsViewerRunning()) {
-    MessageBoxW(nullptr, LoadResString(IDS_VIEWER_RUNNING).c_str(),
-                LoadResString(IDS_CAPTION).c_str(), MB_OK | MB_ICONEXCLAMATION);
-    return kExitViewerRunning;
+  std::wstring refusal;
+  if (const int code = CheckBeforeRemoval(request, &refusal)) {
+    MessageBoxW(nullptr, refusal.c_str(), LoadResString(IDS_CAPTION).c_str(),
+                MB_OK | MB_ICONEXCLAMATION);
+    return code;
   }
   CUninstallDialog dialog(request);
   return dialog.RunModal();

@@ -5,6 +5,8 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "uninstall/self_removal.h"
+
 namespace {
 
 // The text after prefix when argument starts with it, else null.
@@ -30,6 +32,8 @@ void ApplyArgument(const wchar_t* argument, UninstallCommand* command) {
   } else if ((value = ValueOf(argument, L"/finish=")) && IsNumber(value)) {
     command->finish = 1;
     command->parent = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(_wcstoui64(value, nullptr, 10)));
+  } else if ((value = ValueOf(argument, L"/id="))) {
+    command->hasIdentity = ParseIdentityText(value, &command->identity) ? 1 : 0;
   } else if ((value = ValueOf(argument, L"/exe="))) {
     command->exePath = value;
   }
@@ -44,7 +48,7 @@ UninstallCommand ParseUninstallCommandLine(const wchar_t* commandLine) {
   if (!arguments) return command;
   for (int i = 1; i < count; ++i) ApplyArgument(arguments[i], &command);
   LocalFree(arguments);
-  // The copy's work needs both the parent and the file.
-  if (command.exePath.empty()) command.finish = 0;
+  // The copy's work needs the parent, the file and its identity.
+  if (command.exePath.empty() || !command.hasIdentity) command.finish = 0;
   return command;
 }

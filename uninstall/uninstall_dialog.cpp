@@ -26,6 +26,7 @@ int CUninstallDialog::RunModal() {
 BOOL CUninstallDialog::OnInitDialog() {
   CDialog::OnInitDialog();
   SendDlgItemMessageW(m_hWnd, IDC_PROGRESS, PBM_SETRANGE32, 0, RemovalStepCount());
+  CheckDlgButton(m_hWnd, IDC_PURGE, request_.purge ? BST_CHECKED : BST_UNCHECKED);
   return TRUE;
 }
 
@@ -48,6 +49,14 @@ void CUninstallDialog::Advance() {
 }
 
 void CUninstallDialog::Remove() {
+  // The viewer may have been started, or the installation changed, while the window was open.
+  std::wstring refusal;
+  if (const int code = CheckBeforeRemoval(request_, &refusal)) {
+    MessageBoxW(m_hWnd, refusal.c_str(), LoadResString(IDS_CAPTION).c_str(),
+                MB_OK | MB_ICONEXCLAMATION);
+    End(code);
+    return;
+  }
   request_.purge = IsDlgButtonChecked(m_hWnd, IDC_PURGE) == BST_CHECKED ? 1 : 0;
   for (int id : {IDOK, IDCANCEL, IDC_PURGE}) EnableWindow(GetDlgItem(id), FALSE);
   SetDlgItemTextW(m_hWnd, IDC_STATUS, LoadResString(IDS_REMOVING).c_str());

@@ -14,7 +14,8 @@ class CUninstallDialog : public CDialog, private RemovalProgress {
   explicit CUninstallDialog(const UninstallRequest& request);
 
   // Shows the dialog until the user cancels or the removal has ended; the exit code
-  // (kExitRemoved, kExitFailed, kExitCancelled).
+  // (kExitRemoved, kExitFailed, kExitCancelled, or the refusal of CheckBeforeRemoval when
+  // "Entfernen" is pressed).
   int RunModal();
 
  protected:

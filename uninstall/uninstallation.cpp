@@ -3,7 +3,12 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "app/product_info.h"
 #include "app/string_table.h"
+#include "app/viewer_window.h"
+#include "framework/file_identity.h"
+#include "framework/path.h"
+#include "framework/scoped_handles.h"
 #include "uninstall/payload_manifest.h"
 #include "uninstall/registration_removal.h"
 #include "uninstall/resource.h"
@@ -19,39 +24,77 @@ void Advance(RemovalProgress* progress) {
   if (progress) progress->Advance();
 }
 
-// The purge removes everything in the folder only when the uninstall entry names this
-// folder as the installation's: a copy of the uninstaller started elsewhere never empties
-// a folder that is not an installation.
-bool IsRegisteredInstallation(const std::wstring& folder) {
-  std::wstring registered = RegisteredInstallLocation();
-  if (!registered.empty() && registered.back() != L'\\') registered += L'\\';
-  return CompareStringOrdinal(registered.c_str(), -1, folder.c_str(), -1, TRUE) == CSTR_EQUAL;
+// The uninstall entry names this folder: the same folder, however either is spelt.
+bool IsOwnInstallation(const std::wstring& folder) {
+  const std::wstring registered = RegisteredInstallLocation();
+  return !registered.empty() && lk::IsSameFile(registered.c_str(), folder.c_str());
+}
+
+bool SetDeletion(HANDLE file, BOOLEAN deleteFile) {
+  FILE_DISPOSITION_INFO disposition = {deleteFile};
+  return SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                    sizeof(disposition)) != FALSE;
+}
+
+// A viewer that runs, in this session or in any other, holds its file: it can be opened
+// for deletion (without sharing deletion) and marked, but a running program's file cannot
+// be marked. The mark is taken back at once.
+bool CanViewerBeDeleted(const std::wstring& folder) {
+  const std::wstring viewer = folder + lk::kViewerExe;
+  lk::ScopedFileHandle file(CreateFileW(viewer.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file) return GetLastError() != ERROR_SHARING_VIOLATION;
+  const DWORD attributes = GetFileAttributesW(viewer.c_str());
+  // A read-only file cannot be marked either; its removal reports it when it stays.
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return true;
+  if (!SetDeletion(file.Get(), TRUE)) return false;
+  SetDeletion(file.Get(), FALSE);
+  return true;
+}
+
+std::wstring LongPathOf(const std::wstring& path) {
+  wchar_t longPath[MAX_PATH] = {};
+  const DWORD length = GetLongPathNameW(path.c_str(), longPath, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? std::wstring(longPath) : path;
 }
 
 }  // namespace
 
 UninstallRequest RequestFor(const std::wstring& exePath, int purge) {
   UninstallRequest request;
-  request.exePath = exePath;
-  request.folder = exePath.substr(0, exePath.rfind(L'\\') + 1);
+  request.exePath = LongPathOf(exePath);
+  request.folder = lk::FolderOfPath(request.exePath);
   request.purge = purge;
   return request;
+}
+
+int CheckBeforeRemoval(const UninstallRequest& request, std::wstring* message) {
+  if (!IsOwnInstallation(request.folder)) {
+    *message = LoadResString(IDS_NOT_OWN_INSTALLATION);
+    return kExitFailed;
+  }
+  if (IsViewerRunning() || !CanViewerBeDeleted(request.folder)) {
+    *message = LoadResString(IDS_VIEWER_RUNNING);
+    return kExitViewerRunning;
+  }
+  message->clear();
+  return kExitRemoved;
 }
 
 int RemovalStepCount() { return kPayloadEntryCount + kStepsAfterFiles; }
 
 int RemoveInstallation(const UninstallRequest& request, RemovalProgress* progress,
                        std::vector<std::wstring>* failures) {
-  const bool wholeFolder = request.purge && IsRegisteredInstallation(request.folder);
   RemovePayloadFiles(request.folder, kPayloadEntries, kPayloadEntryCount, request.exePath,
                      progress, failures);
-  if (request.purge) RemoveSettings(request.folder);
+  if (request.purge) RemoveSettings(request.folder, failures);
   Advance(progress);
-  if (wholeFolder) RemoveFolderContents(request.folder, request.exePath, failures);
   RemoveEmptyPayloadFolders(request.folder, kPayloadEntries, kPayloadEntryCount);
 
   RemoveShortcuts(failures);
   Advance(progress);
+  // The entry goes last, and only when everything before it went.
   RemoveRegistration(failures->empty() ? 0 : 1, failures);
   SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSHNOWAIT, nullptr, nullptr);
   Advance(progress);
@@ -59,7 +102,7 @@ int RemoveInstallation(const UninstallRequest& request, RemovalProgress* progres
 }
 
 std::wstring FailureMessage(const std::vector<std::wstring>& failures) {
-  std::wstring message = LoadResString(IDS_FILES_LEFT);
-  for (const std::wstring& path : failures) message += L"\n" + path;
+  std::wstring message = LoadResString(IDS_ITEMS_LEFT);
+  for (const std::wstring& item : failures) message += L"\n" + item;
   return message;
 }

@@ -70,6 +70,15 @@ TEST_F(UninstallDialog, AsksFirstAndCancellingRemovesNothing) {
   EXPECT_TRUE(UninstallerCopyFolders().empty());
 }
 
+// "/purge=1" without "/silent" shows the window with the box already ticked.
+TEST_F(UninstallDialog, ThePurgeSwitchTicksTheBox) {
+  ASSERT_TRUE(window_.Start(kFolder, cwd_.Path(), 20000, L"/purge=1"));
+  EXPECT_TRUE(IsChecked(window_.Control(kUninstallPurgeBox)));
+  ASSERT_TRUE(window_.Click(kUninstallCancelButton));
+  EXPECT_EQ(3, window_.WaitForExit());
+  EXPECT_TRUE(Installed());
+}
+
 TEST_F(UninstallDialog, WithTheCheckBoxRemovesEverythingAndSaysSo) {
   ASSERT_TRUE(FileExists(std::wstring(kFolder) + L"lk_main64.ini"));
   ASSERT_TRUE(window_.Start(kFolder, cwd_.Path()));

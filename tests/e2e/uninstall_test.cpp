@@ -4,6 +4,10 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+#include <memory>
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -193,8 +197,8 @@ TEST_F(Uninstall, AFileInUseFailsWithALogEntryAndASecondRunFinishes) {
   EXPECT_EQ(1, code);
   const std::string log = Log();
   EXPECT_NE(std::string::npos,
-            log.find(": Folgende Dateien konnten nicht entfernt werden (in Gebrauch oder keine "
-                     "Schreibrechte):\r\n" + Narrow(used) + "\r\n" + std::string(48, '-') + "\r\n"))
+            log.find(": Folgendes konnte nicht entfernt werden (in Gebrauch oder keine "
+                     "Rechte):\r\n" + Narrow(used) + "\r\n" + std::string(48, '-') + "\r\n"))
       << log;
   // The rest is gone; the uninstaller and its entry stay for the second run.
   EXPECT_FALSE(FileExists(std::wstring(kFolder) + L"lk_main64.exe"));
@@ -224,6 +228,149 @@ TEST_F(Uninstall, NeverDeletesThroughALinkInsideTheFolder) {
   EXPECT_EQ("mine", ReadFileBytes(outside / L"notes.txt"));
   EXPECT_FALSE(FileExists(std::wstring(kFolder) + L"lk_main64.exe"));
   EXPECT_FALSE(RegKeyExists(HKLM, kUninstallKey));
+}
+
+// The files and folders under root, relative to it, sorted; folders end in a backslash, a
+// link is shown as "name ->" and not walked into.
+void CollectTree(const std::wstring& root, const std::wstring& relative,
+                 std::vector<std::wstring>* tree) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((root + relative + L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      tree->push_back(relative + name + L" ->");
+    } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      tree->push_back(relative + name + L"\\");
+      CollectTree(root, relative + name + L"\\", tree);
+    } else {
+      tree->push_back(relative + name);
+    }
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
+std::vector<std::wstring> TreeOf(const std::wstring& root) {
+  std::vector<std::wstring> tree;
+  CollectTree(root, L"", &tree);
+  std::sort(tree.begin(), tree.end());
+  return tree;
+}
+
+constexpr wchar_t kTools[] = L"C:\\Tools\\";
+constexpr char kNotOwnText[] =
+    ": Dieses Programm geh\xF6rt zu keiner Lumenkast-Installation in diesem Ordner.";
+
+// One way of running the uninstaller, and what it must leave.
+struct Scenario {
+  const char* name;
+  std::wstring installFolder;                // /folder= of the installation
+  std::function<void()> prepare;             // after the installation
+  std::function<int()> run;                  // the uninstaller's exit code
+  int code;
+  std::wstring root;                         // where to look afterwards
+  std::vector<std::wstring> remains;         // empty: root is gone; {L"="}: as before the run
+  bool registered;                           // the uninstall entry is still there
+  const char* logText;                       // in the install log; null: no log
+};
+
+class UninstallScenarios : public Uninstall {
+ protected:
+  void TearDown() override {
+    viewer_.reset();
+    Uninstall::TearDown();
+  }
+  std::unique_ptr<ChildProcess> viewer_;
+};
+
+TEST_F(UninstallScenarios, RemoveOnlyTheirOwnInstallation) {
+  const std::wstring folder = kFolder;
+  const std::wstring tools = kTools;
+  wchar_t shortExe[MAX_PATH] = {};
+  const Scenario scenarios[] = {
+      {"a folder with another program's files, purged", tools,
+       [&] {}, [&] { return lktest::RunUninstaller(tools, L"/silent /purge=1", cwd_.Path()); },
+       0, tools, {L"Daten\\", L"Daten\\foto.jpg", L"other.exe"}, false, nullptr},
+      {"a copy of the uninstaller run from elsewhere", folder,
+       [&] {
+         CopyFileW((folder + L"lk_uninstall.exe").c_str(), (tools + L"lk_uninstall.exe").c_str(),
+                   FALSE);
+       },
+       [&] { return lktest::RunUninstaller(tools, L"/silent /purge=1", cwd_.Path()); },
+       1, folder, {L"="}, true, kNotOwnText},
+      {"started through its short 8.3 path", folder,
+       [&] { GetShortPathNameW((folder + L"lk_uninstall.exe").c_str(), shortExe, MAX_PATH); },
+       [&] { return RunUninstallerFile(shortExe, L"/silent /purge=1", cwd_.Path()); },
+       0, folder, {}, false, nullptr},
+      {"an installation folder reached through a link", tools + L"Ziel\\",
+       [&] {
+         WriteFileBytes(tools + L"Ziel\\notes.txt", "mine");
+         Link(tools + L"Lumenkast", tools + L"Ziel\\");
+         WriteRegString(HKLM, kUninstallKey, L"InstallLocation", tools + L"Lumenkast\\");
+       },
+       [&] {
+         return lktest::RunUninstaller(tools + L"Lumenkast\\", L"/silent /purge=1", cwd_.Path());
+       },
+       0, tools, {L"Daten\\", L"Daten\\foto.jpg", L"Lumenkast ->", L"Ziel\\",
+                  L"Ziel\\notes.txt", L"other.exe"}, false, nullptr},
+      {"the viewer started (unseen, as in another session) after the window opened", folder,
+       [&] {},
+       [&] {
+         UninstallerWindow window;
+         if (!window.Start(kFolder, cwd_.Path())) return -1;
+         viewer_.reset(new ChildProcess);
+         // Suspended: no window to find, only its file is held.
+         if (!viewer_->Start(L"\"" + folder + L"lk_main64.exe\"", L"", CREATE_SUSPENDED)) return -1;
+         window.Toggle(kUninstallPurgeBox);
+         window.Click(kUninstallRemoveButton);
+         HWND box = window.WaitForMessageBox();
+         if (box) {
+           PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+         }
+         const int code = window.WaitForExit();
+         viewer_.reset();
+         return code;
+       },
+       2, folder, {L"="}, true, nullptr},
+  };
+  for (const Scenario& s : scenarios) {
+    SCOPED_TRACE(s.name);
+    RemoveTree(kTools);
+    ASSERT_TRUE(CreateDirectoryW(kTools, nullptr));
+    ASSERT_TRUE(CreateDirectoryW((tools + L"Daten").c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(tools + L"Daten\\foto.jpg", "the user's"));
+    ASSERT_TRUE(WriteFileBytes(tools + L"other.exe", "another program"));
+    ASSERT_EQ(0, Install(L" /folder=" + s.installFolder));
+    s.prepare();
+    const std::vector<std::wstring> before = TreeOf(s.root);
+    DeleteFileW((cwd_ / L"Lumenkast_Install.log").c_str());
+
+    EXPECT_EQ(s.code, s.run());
+
+    const std::vector<std::wstring> expected =
+        s.remains == std::vector<std::wstring>{L"="} ? before : s.remains;
+    EXPECT_EQ(expected, TreeOf(s.root));
+    if (expected.empty()) {
+      EXPECT_FALSE(FolderExists(s.root));
+    }
+    EXPECT_EQ(s.registered, RegKeyExists(HKLM, kUninstallKey));
+    if (s.logText) {
+      EXPECT_NE(std::string::npos, Log().find(s.logText)) << Log();
+    } else {
+      EXPECT_FALSE(FileExists(cwd_ / L"Lumenkast_Install.log")) << Log();
+    }
+    // Ready for the next one.
+    WaitForUninstallers(30000);
+    for (const std::wstring& link : links_) RemoveFolderLink(link);
+    links_.clear();
+    RemoveUninstallerCopies();
+    RemoveTree(kFolder);
+    RemoveTree(kTools);
+    Clean();
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "framework/scoped_handles.h"
+#include "support/scratch_drive.h"
 
 namespace lktest {
 
@@ -107,18 +108,8 @@ std::string UnixPath(const std::wstring& path) {
   return result;
 }
 
-std::wstring Widen(const std::string& text) {
-  return std::wstring(text.begin(), text.end());
-}
-
-// Runs a host program. Wine starts it without a process to wait for: the caller waits
-// until its effect shows, up to five seconds.
-template <typename Done>
-bool RunHostCommand(const std::wstring& commandLine, Done done) {
-  RunProcess(commandLine);
-  for (int i = 0; i < 100 && !done(); ++i) Sleep(50);
-  return done();
-}
+// A host path quoted for the shell (the paths used here hold no single quote).
+std::string ShellQuoted(const std::string& path) { return "'" + path + "'"; }
 
 bool PathExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -214,8 +205,7 @@ void RemoveSymbolicLink(const std::wstring& link) {
   while (!linkPath.empty() && linkPath.back() == L'\\') linkPath.pop_back();
   const std::string unixLink = UnixPath(linkPath);
   if (unixLink.empty()) return;
-  RunHostCommand(L"Z:\\bin\\rm -f \"" + Widen(unixLink) + L"\"",
-                 [&linkPath] { return !PathExists(linkPath); });
+  RunHostShell("rm -f " + ShellQuoted(unixLink));
 }
 
 bool MakeSymbolicLink(const std::wstring& target, const std::wstring& link) {
@@ -224,30 +214,46 @@ bool MakeSymbolicLink(const std::wstring& target, const std::wstring& link) {
   const std::string unixTarget = UnixPath(target);
   const std::string unixLink = UnixPath(linkPath);
   if (unixTarget.empty() || unixLink.empty()) return false;
-  return RunHostCommand(
-      L"Z:\\bin\\ln -s \"" + Widen(unixTarget) + L"\" \"" + Widen(unixLink) + L"\"",
-      [&linkPath] { return PathExists(linkPath); });
+  return RunHostShell("ln -s " + ShellQuoted(unixTarget) + " " + ShellQuoted(unixLink)) &&
+         PathExists(linkPath);
 }
 
-int RunProcess(const std::wstring& commandLine, const std::wstring& directory,
-               DWORD timeoutMs) {
+ChildProcess::~ChildProcess() {
+  if (!process_) return;
+  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, 5000);
+  }
+  CloseHandle(process_);
+}
+
+bool ChildProcess::Start(const std::wstring& commandLine, const std::wstring& directory,
+                         DWORD flags) {
   STARTUPINFOW si = {};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi = {};
   std::wstring cmd = commandLine;
-  if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      directory.empty() ? nullptr : directory.c_str(), &si, &pi)) {
-    return -1;
-  }
-  DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) {
-    GetExitCodeProcess(pi.hProcess, &code);
-  } else {
-    TerminateProcess(pi.hProcess, 99);
+  if (process_ || !CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, flags, nullptr,
+                                  directory.empty() ? nullptr : directory.c_str(), &si, &pi)) {
+    return false;
   }
   CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  process_ = pi.hProcess;
+  id_ = pi.dwProcessId;
+  return true;
+}
+
+int ChildProcess::WaitForExit(DWORD timeoutMs) {
+  if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(process_, &code);
   return static_cast<int>(code);
+}
+
+int RunProcess(const std::wstring& commandLine, const std::wstring& directory,
+               DWORD timeoutMs) {
+  ChildProcess process;
+  return process.Start(commandLine, directory) ? process.WaitForExit(timeoutMs) : -1;
 }
 
 std::string Narrow(const std::wstring& text) {

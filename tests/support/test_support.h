@@ -125,6 +125,27 @@ bool FolderExists(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
+// One started program: start, wait for its exit code; ended on destruction if it still runs.
+class ChildProcess {
+ public:
+  ChildProcess() = default;
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // Starts commandLine in directory (empty: this process's) with the CreateProcessW flags.
+  bool Start(const std::wstring& commandLine, const std::wstring& directory = L"",
+             DWORD flags = 0);
+  // The exit code once the process has ended within timeoutMs, -1 otherwise.
+  int WaitForExit(DWORD timeoutMs);
+  DWORD Id() const { return id_; }
+  HANDLE Handle() const { return process_; }
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
+};
+
 // Starts a command line, waits up to timeoutMs and returns the exit code (-1 on failure).
 int RunProcess(const std::wstring& commandLine, const std::wstring& directory = L"",
                DWORD timeoutMs = 120000);

@@ -50,7 +50,12 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
 
 int RunUninstaller(const std::wstring& folder, const std::wstring& arguments,
                    const std::wstring& directory) {
-  const int code = RunProcess(L"\"" + folder + L"lk_uninstall.exe\" " + arguments, directory);
+  return RunUninstallerFile(folder + L"lk_uninstall.exe", arguments, directory);
+}
+
+int RunUninstallerFile(const std::wstring& exePath, const std::wstring& arguments,
+                       const std::wstring& directory) {
+  const int code = RunProcess(L"\"" + exePath + L"\" " + arguments, directory);
   WaitForUninstallers(30000);
   return code;
 }
@@ -106,26 +111,11 @@ void RemoveUninstallerCopies() {
   }
 }
 
-UninstallerWindow::~UninstallerWindow() {
-  if (process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
-    TerminateProcess(process_.Get(), 99);
-    WaitForSingleObject(process_.Get(), 5000);
-  }
-}
-
 bool UninstallerWindow::Start(const std::wstring& folder, const std::wstring& directory,
-                              DWORD timeoutMs) {
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  std::wstring command = L"\"" + folder + L"lk_uninstall.exe\"";
-  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      directory.c_str(), &startup, &process)) {
+                              DWORD timeoutMs, const std::wstring& arguments) {
+  if (!process_.Start(L"\"" + folder + L"lk_uninstall.exe\" " + arguments, directory)) {
     return false;
   }
-  CloseHandle(process.hThread);
-  process_.Reset(process.hProcess);
-  processId_ = process.dwProcessId;
   return WaitUntil(timeoutMs, [this] {
     window_ = FindDialog(nullptr, kUninstallPurgeBox);
     return window_ != nullptr;
@@ -155,15 +145,10 @@ HWND UninstallerWindow::WaitForMessageBox(DWORD timeoutMs) const {
   return box;
 }
 
-int UninstallerWindow::WaitForExit(DWORD timeoutMs) {
-  if (!process_ || WaitForSingleObject(process_.Get(), timeoutMs) != WAIT_OBJECT_0) return -1;
-  DWORD code = 0;
-  GetExitCodeProcess(process_.Get(), &code);
-  return static_cast<int>(code);
-}
+int UninstallerWindow::WaitForExit(DWORD timeoutMs) { return process_.WaitForExit(timeoutMs); }
 
 HWND UninstallerWindow::FindDialog(HWND exclude, int childId) const {
-  DialogSearch search = {processId_, exclude, childId, nullptr};
+  DialogSearch search = {process_.Id(), exclude, childId, nullptr};
   EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/scoped_handles.h"
+#include "support/test_support.h"
 
 namespace lktest {
 
@@ -21,6 +21,9 @@ constexpr int kUninstallCancelButton = IDCANCEL;
 // its copy has finished too.
 int RunUninstaller(const std::wstring& folder, const std::wstring& arguments,
                    const std::wstring& directory);
+// The same for the uninstaller file at exePath (a copy, a short path).
+int RunUninstallerFile(const std::wstring& exePath, const std::wstring& arguments,
+                       const std::wstring& directory);
 
 // Waits until no process named lk_uninstall.exe runs any more.
 bool WaitForUninstallers(DWORD timeoutMs);
@@ -37,10 +40,10 @@ void RemoveUninstallerCopies();
 // One run of the uninstaller with its window, driven from outside.
 class UninstallerWindow {
  public:
-  ~UninstallerWindow();  // ends the process if it still runs
 
-  // Starts folder\lk_uninstall.exe without arguments and waits for its window.
-  bool Start(const std::wstring& folder, const std::wstring& directory, DWORD timeoutMs = 20000);
+  // Starts folder\lk_uninstall.exe with arguments and waits for its window.
+  bool Start(const std::wstring& folder, const std::wstring& directory, DWORD timeoutMs = 20000,
+             const std::wstring& arguments = L"");
   HWND Window() const { return window_; }
   HWND Control(int id) const { return GetDlgItem(window_, id); }
   // Clicks a button of the window as a user; false when the user could not. The click's
@@ -56,8 +59,7 @@ class UninstallerWindow {
  private:
   HWND FindDialog(HWND exclude, int childId) const;
 
-  lk::ScopedFileHandle process_;
-  DWORD processId_ = 0;
+  ChildProcess process_;  // ended on destruction if it still runs
   HWND window_ = nullptr;
 };
 

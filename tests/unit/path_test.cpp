@@ -44,3 +44,36 @@ TEST(JoinPath, MustFitTheBufferWithItsTerminator) {
 }
 
 }  // namespace
+
+TEST(PathParts, FolderNameAndTrailingBackslash) {
+  const struct {
+    const wchar_t* path;
+    const wchar_t* folder;
+    const wchar_t* name;
+    const wchar_t* withBackslash;
+  } cases[] = {
+      {L"C:\\Program Files\\Lumenkast\\lk_uninstall.exe", L"C:\\Program Files\\Lumenkast\\",
+       L"lk_uninstall.exe", L"C:\\Program Files\\Lumenkast\\lk_uninstall.exe\\"},
+      {L"C:\\Tools\\", L"C:\\Tools\\", L"", L"C:\\Tools\\"},
+      {L"C:/Tools/a.txt", L"C:/Tools/", L"a.txt", L"C:/Tools/a.txt\\"},
+      {L"C:/Tools/", L"C:/Tools/", L"", L"C:/Tools/"},
+      {L"a.txt", L"", L"a.txt", L"a.txt\\"},
+      {L"", L"", L"", L""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(c.path)));
+    EXPECT_EQ(c.folder, lk::FolderOfPath(c.path));
+    EXPECT_EQ(c.name, lk::NameOfPath(c.path));
+    EXPECT_EQ(c.withBackslash, lk::WithTrailingBackslash(c.path));
+  }
+}
+
+TEST(PathParts, SameTextIgnoresCaseButNothingElse) {
+  EXPECT_TRUE(lk::SamePathText(L"C:\\Program Files\\LK.exe", L"c:\\PROGRAM FILES\\lk.EXE"));
+  EXPECT_TRUE(lk::SamePathText(L"C:\\\u00C4rger", L"c:\\\u00E4RGER"));
+  EXPECT_FALSE(lk::SamePathText(L"C:\\Tools", L"C:\\Tools\\"));
+  EXPECT_FALSE(lk::SamePathText(L"C:\\Tools", L"C:\\Tool"));
+  EXPECT_FALSE(lk::SamePathText(L"", L""));
+  for (wchar_t c : {L'\\', L'/'}) EXPECT_TRUE(lk::IsPathSeparator(c));
+  for (wchar_t c : {L':', L'a', L'\0', L'|'}) EXPECT_FALSE(lk::IsPathSeparator(c));
+}

@@ -58,7 +58,12 @@ class PayloadRemoval : public ::testing::Test {
     if (held_ != INVALID_HANDLE_VALUE) CloseHandle(held_);
     held_ = INVALID_HANDLE_VALUE;
   }
-  std::wstring Keep() const { return folder_ / L"lk_uninstall.exe"; }
+  // The kept file as a short 8.3 path names it: the same file, spelt otherwise.
+  std::wstring Keep() const {
+    wchar_t shortPath[MAX_PATH] = {};
+    GetShortPathNameW((folder_ / L"lk_uninstall.exe").c_str(), shortPath, MAX_PATH);
+    return shortPath;
+  }
 
   lktest::TempFolder outside_;
   lktest::TempFolder folder_;
@@ -76,7 +81,7 @@ TEST_F(PayloadRemoval, DeletesThePayloadsFilesButNotThroughALinkAndReportsWhatSt
   for (const wchar_t* gone : {L"a.txt", L"ro.txt", L"Sub\\b.txt", L"Sub\\Deep\\c.txt"}) {
     EXPECT_FALSE(FileExists(folder_ / gone)) << lktest::Narrow(gone);
   }
-  EXPECT_TRUE(FileExists(Keep()));
+  EXPECT_TRUE(FileExists(folder_ / L"lk_uninstall.exe"));
   EXPECT_TRUE(FileExists(folder_ / L"Sub\\user.txt"));
   EXPECT_EQ("outside", lktest::ReadFileBytes(outside_ / L"d.txt"));
 
@@ -84,6 +89,7 @@ TEST_F(PayloadRemoval, DeletesThePayloadsFilesButNotThroughALinkAndReportsWhatSt
   EXPECT_EQ(0, RemoveEmptyPayloadFolders(folder_.Path(), kEntries, kEntryCount));
   EXPECT_FALSE(FolderExists(folder_ / L"Sub\\Deep"));
   EXPECT_TRUE(FolderExists(folder_ / L"Sub"));
+  EXPECT_TRUE(FolderExists(folder_ / L"Linked\\"));  // the link, left alone
 
   // Once the file is free, a second pass finishes the job.
   Release();
@@ -94,19 +100,27 @@ TEST_F(PayloadRemoval, DeletesThePayloadsFilesButNotThroughALinkAndReportsWhatSt
   EXPECT_FALSE(FileExists(folder_ / L"held.dll"));
 }
 
-TEST_F(PayloadRemoval, EmptyingTheFolderSparesTheKeptFileAndWhatALinkPointsTo) {
-  std::vector<std::wstring> failures;
-  EXPECT_EQ(0, RemoveFolderContents(folder_.Path(), Keep(), &failures));
-  EXPECT_EQ(std::vector<std::wstring>{folder_ / L"held.dll"}, failures);
-  EXPECT_FALSE(FolderExists(folder_ / L"Sub"));
-  EXPECT_TRUE(FileExists(Keep()));
-  EXPECT_EQ("outside", lktest::ReadFileBytes(outside_ / L"d.txt"));
+// An installation folder that is itself a link: what is behind it stays until it is empty,
+// and only then does the folder go.
+TEST_F(PayloadRemoval, AnInstallationFolderThatIsALinkGoesOnlyWhenNothingIsLeftBehindIt) {
+  lktest::TempFolder target;
+  lktest::TempFolder parent;
+  const std::wstring link = parent / L"Lumenkast";
+  ASSERT_TRUE(lktest::MakeFolderLink(link, target.Path()));
+  ASSERT_TRUE(lktest::WriteFileBytes(target / L"a.txt", "x"));
+  ASSERT_TRUE(lktest::WriteFileBytes(target / L"user.txt", "mine"));
+  const wchar_t* const entries[] = {L"a.txt"};
 
-  Release();
-  failures.clear();
-  EXPECT_EQ(1, RemoveFolderContents(folder_.Path(), Keep(), &failures));
-  EXPECT_TRUE(failures.empty());
-  EXPECT_EQ("outside", lktest::ReadFileBytes(outside_ / L"d.txt"));
+  std::vector<std::wstring> failures;
+  EXPECT_EQ(1, RemovePayloadFiles(link + L"\\", entries, 1, L"", nullptr, &failures));
+  EXPECT_EQ(0, RemoveEmptyPayloadFolders(link + L"\\", entries, 1));
+  EXPECT_FALSE(FileExists(target / L"a.txt"));
+  EXPECT_EQ("mine", lktest::ReadFileBytes(target / L"user.txt"));
+  EXPECT_TRUE(FolderExists(link + L"\\"));
+
+  ASSERT_TRUE(DeleteFileW((target / L"user.txt").c_str()));
+  EXPECT_EQ(1, RemoveEmptyPayloadFolders(link + L"\\", entries, 1));
+  lktest::RemoveFolderLink(link);
 }
 
 TEST_F(PayloadRemoval, APathIsReachableOnlyWhenNoFolderOnTheWayIsALink) {

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "support/test_support.h"
 
 namespace {
@@ -38,6 +41,12 @@ TEST_F(SettingsRemoval, FindsTheSettingsFolderTheProgramFolderFileNames) {
       {L" %LK_TEST_APPDATA%Lumenkast\\ ", appData_ / L"Lumenkast\\"},
       // A reference to nothing leaves no folder: the settings are the program folder's.
       {L"%LK_TEST_UNDEFINED%", program_.Path()},
+      // Only an absolute path on a local drive is followed.
+      {L"Lumenkast", program_.Path()},
+      {L"..\\..\\Windows", program_.Path()},
+      {L"\\\\server\\share\\Lumenkast", program_.Path()},
+      {L"\\\\?\\C:\\Windows", program_.Path()},
+      {L"\\Windows", program_.Path()},
   };
   for (const auto& c : cases) {
     DeleteFileW(ProgramFolderFile().c_str());
@@ -47,24 +56,62 @@ TEST_F(SettingsRemoval, FindsTheSettingsFolderTheProgramFolderFileNames) {
   }
 }
 
-TEST_F(SettingsRemoval, DeletesBothFilesAndTheSettingsFolderOnlyWhenEmpty) {
+// Both settings files and the conversion's temporary files go, in both places; what else
+// is there stays, and so does the settings folder while it holds anything.
+TEST_F(SettingsRemoval, DeletesTheSettingsFilesInBothPlacesAndNothingElse) {
   lktest::ScopedEnvironmentVariable variable(L"LK_TEST_APPDATA", appData_.Path().c_str());
   const std::wstring settings = appData_ / L"Lumenkast\\";
   for (bool otherFile : {true, false}) {
+    SCOPED_TRACE(otherFile);
     WriteProgramFolderFile(L"%LK_TEST_APPDATA%Lumenkast");
     CreateDirectoryW(settings.c_str(), nullptr);
+    for (const std::wstring& place : {settings, program_.Path()}) {
+      ASSERT_TRUE(lktest::WriteFileBytes(place + L"lk_main64.ini_temp", "t"));
+      ASSERT_TRUE(lktest::WriteFileBytes(place + L"lk_main64.ini_temp1a2b", "t"));
+      ASSERT_TRUE(lktest::WriteFileBytes(place + L"lk_main64.ini_K3Q0", "t"));
+      ASSERT_TRUE(lktest::WriteFileBytes(place + L"lk_main64.ini.bak", "mine"));
+      ASSERT_TRUE(lktest::WriteFileBytes(place + L"lk_main64.ini_alt", "mine"));
+    }
     ASSERT_TRUE(lktest::WriteFileBytes(settings + L"lk_main64.ini", "\xFF\xFE"));
     if (otherFile) {
       ASSERT_TRUE(lktest::WriteFileBytes(settings + L"notes.txt", "mine"));
     }
 
-    EXPECT_EQ(1, RemoveSettings(program_.Path()));
-    EXPECT_FALSE(FileExists(settings + L"lk_main64.ini"));
-    EXPECT_FALSE(FileExists(ProgramFolderFile()));
-    EXPECT_EQ(otherFile, FolderExists(settings));
-    EXPECT_TRUE(FolderExists(program_.Path()));
+    std::vector<std::wstring> failures;
+    EXPECT_EQ(1, RemoveSettings(program_.Path(), &failures));
+    EXPECT_TRUE(failures.empty());
+    const std::vector<std::wstring> mine = {L"lk_main64.ini.bak", L"lk_main64.ini_alt"};
+    EXPECT_EQ(mine, lktest::ListFolder(program_.Path()));
+    std::vector<std::wstring> left = mine;
+    if (otherFile) left.push_back(L"notes.txt");
+    EXPECT_EQ(left, lktest::ListFolder(settings));
     DeleteFileW((settings + L"notes.txt").c_str());
+    for (const std::wstring& name : mine) {
+      DeleteFileW((settings + name).c_str());
+      DeleteFileW((program_ / name).c_str());
+    }
   }
+  // Once only the settings were in it, the settings folder went with them.
+  WriteProgramFolderFile(L"%LK_TEST_APPDATA%Lumenkast");
+  CreateDirectoryW(settings.c_str(), nullptr);
+  ASSERT_TRUE(lktest::WriteFileBytes(settings + L"lk_main64.ini", "\xFF\xFE"));
+  std::vector<std::wstring> failures;
+  EXPECT_EQ(1, RemoveSettings(program_.Path(), &failures));
+  EXPECT_FALSE(FolderExists(settings));
+  EXPECT_TRUE(FolderExists(program_.Path()));
+}
+
+// A settings file that cannot be deleted (held open by a program) is reported.
+TEST_F(SettingsRemoval, ASettingsFileThatStaysIsReported) {
+  WriteProgramFolderFile(nullptr);
+  HANDLE held = CreateFileW(ProgramFolderFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  std::vector<std::wstring> failures;
+  EXPECT_EQ(0, RemoveSettings(program_.Path(), &failures));
+  CloseHandle(held);
+  EXPECT_EQ(std::vector<std::wstring>{ProgramFolderFile()}, failures);
+  EXPECT_TRUE(FileExists(ProgramFolderFile()));
 }
 
 }  // namespace

@@ -1,0 +1,26 @@
+// Deleting one file or one empty folder without ever following a link: the name is looked
+// at first (a link shows as a reparse point), then opened as itself
+// (FILE_FLAG_OPEN_REPARSE_POINT) and what was opened is checked before it is marked for
+// deletion through that same handle.
+#pragma once
+
+#include <string>
+
+#include "framework/file_identity.h"
+
+// Deletes the file at path; a link is left alone. With expected, only when the opened file
+// is that one. A read-only file is deleted too.
+// 1 when nothing of that name is left (also when it was missing), 0 otherwise.
+int DeleteFileNoFollow(const std::wstring& path, const lk::FileIdentity* expected = nullptr);
+
+// Removes the folder at path when it is empty and not a link. 1 when it is gone.
+int RemoveEmptyFolderNoFollow(const std::wstring& path);
+
+// True when path (a file or folder) shows as a reparse point: a junction, a symbolic link.
+bool IsReparsePoint(const std::wstring& path);
+
+// True when the folder (ending in a backslash, a link or not) holds nothing.
+bool IsFolderEmpty(const std::wstring& folder);
+
+// True when path exists (a dangling link counts as existing).
+bool PathExists(const std::wstring& path);
