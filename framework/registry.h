@@ -26,6 +26,18 @@ class RegistryKey : public ScopedHandle<HKEY, KeyTraits> {
   LONG SetDword(const wchar_t* name, DWORD data) const;
 };
 
+// The first failure of a row of registry calls; ERROR_SUCCESS while all went well.
+class FirstStatus {
+ public:
+  void operator+=(LONG status) {
+    if (status_ == ERROR_SUCCESS) status_ = status;
+  }
+  LONG Get() const { return status_; }
+
+ private:
+  LONG status_ = ERROR_SUCCESS;
+};
+
 // Sets the default value of root\path with RegSetValueW (which creates a missing key).
 LONG SetDefaultValue(HKEY root, const std::wstring& path, const std::wstring& data);
 

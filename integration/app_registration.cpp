@@ -53,18 +53,6 @@ std::wstring VersionText() {
   return text;
 }
 
-// The first failure of a row of writes into one key; ERROR_SUCCESS when all went well.
-class FirstStatus {
- public:
-  void operator+=(LONG status) {
-    if (status_ == ERROR_SUCCESS) status_ = status;
-  }
-  LONG Get() const { return status_; }
-
- private:
-  LONG status_ = ERROR_SUCCESS;
-};
-
 void CreateDesktopShortcuts(const RegistrationPaths& paths, int desktop, int thumbnails,
                             int allUsers, RegistrationFailures* failures) {
   const wchar_t* viewer = paths.viewer.c_str();
@@ -102,14 +90,14 @@ void WriteKnownApplication(const RegistrationPaths& paths, RegistrationFailures*
   SetNotedDefaultValue(failures, HKEY_CLASSES_ROOT, applicationKey + kOpenCommandSubkey,
                        paths.openCommand);
   lk::RegistryKey key;
-  FirstStatus status;
+  lk::FirstStatus status;
   status += key.Open(HKEY_CLASSES_ROOT, applicationKey.c_str(), KEY_ALL_ACCESS);
   if (key) status += key.SetString(lk::kFriendlyAppNameValue, kFriendlyAppName);
   NoteKeyWrite(failures, HKEY_CLASSES_ROOT, applicationKey, status.Get());
 }
 
 void WriteUninstallValues(const lk::RegistryKey& key, const RegistrationPaths& paths,
-                          FirstStatus& status) {
+                          lk::FirstStatus& status) {
   const std::wstring version = VersionText();
   status += key.SetString(L"DisplayName",
                           (std::wstring(lk::kProductName) + L" " + version + L" (64-bit)").c_str());
@@ -129,7 +117,7 @@ void WriteUninstallValues(const lk::RegistryKey& key, const RegistrationPaths& p
 }
 
 void WriteUninstallEntry(const RegistrationPaths& paths, RegistrationFailures* failures) {
-  FirstStatus status;
+  lk::FirstStatus status;
   status += lk::SetDefaultValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"");
   lk::RegistryKey key;
   status += key.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS);
@@ -148,7 +136,7 @@ void WriteProgramKey(const RegistrationPaths& paths, RegistrationFailures* failu
 
 // The default-programs capabilities; the pass over the catalogue fills FileAssociations.
 void WriteCapabilities(RegistrationFailures* failures) {
-  FirstStatus described;
+  lk::FirstStatus described;
   lk::RegistryKey capabilities;
   described += capabilities.Create(HKEY_LOCAL_MACHINE, kCapabilitiesKey);
   if (capabilities) {
@@ -164,7 +152,7 @@ void WriteCapabilities(RegistrationFailures* failures) {
 
   // A system without the list of registered applications has no list to join.
   lk::RegistryKey registered;
-  FirstStatus listed;
+  lk::FirstStatus listed;
   listed += registered.Open(HKEY_LOCAL_MACHINE, kRegisteredApplicationsKey, KEY_SET_VALUE);
   if (listed.Get() == ERROR_FILE_NOT_FOUND) return;
   if (registered) listed += registered.SetString(lk::kProductName, kCapabilitiesKey);

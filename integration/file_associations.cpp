@@ -29,11 +29,10 @@ std::wstring IdentifierDescription(const wchar_t* typeKey) {
 LONG AddCapability(const wchar_t* typeKey, const std::wstring& identifier,
                    RegistrationFailures* failures) {
   lk::RegistryKey key;
-  LONG status = key.Open(HKEY_LOCAL_MACHINE, lk::kFileAssociationsKey, KEY_SET_VALUE);
-  if (status == ERROR_SUCCESS) {
-    status = key.SetString((std::wstring(L".") + typeKey).c_str(), identifier.c_str());
-  }
-  return NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, lk::kFileAssociationsKey, status);
+  lk::FirstStatus status;
+  status += key.Open(HKEY_LOCAL_MACHINE, lk::kFileAssociationsKey, KEY_SET_VALUE);
+  if (key) status += key.SetString((std::wstring(L".") + typeKey).c_str(), identifier.c_str());
+  return NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, lk::kFileAssociationsKey, status.Get());
 }
 
 // Deletes the saved default of an extension; a missing one is no failure.
@@ -58,9 +57,10 @@ void SaveReplacedDefault(const std::wstring& extensionKey, RegistrationFailures*
   }
   if (lk::IsOwnIdentifier(current)) return;
   lk::RegistryKey key;
-  LONG status = key.Open(HKEY_LOCAL_MACHINE, extensionKey.c_str(), KEY_SET_VALUE);
-  if (status == ERROR_SUCCESS) status = key.SetString(lk::kBackupValue, current);
-  NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, extensionKey, status);
+  lk::FirstStatus status;
+  status += key.Open(HKEY_LOCAL_MACHINE, extensionKey.c_str(), KEY_SET_VALUE);
+  if (key) status += key.SetString(lk::kBackupValue, current);
+  NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, extensionKey, status.Get());
 }
 
 // The current user's explorer choice of extension, deleted and written anew.
@@ -69,9 +69,10 @@ LONG SetExplorerChoice(const wchar_t* extension, const std::wstring& identifier,
   const std::wstring path = lk::ExplorerChoiceKey(extension);
   RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
   lk::RegistryKey key;
-  LONG status = key.Create(HKEY_CURRENT_USER, path.c_str());
-  if (status == ERROR_SUCCESS) status = key.SetString(lk::kProgidValue, identifier.c_str());
-  return NoteKeyWrite(failures, HKEY_CURRENT_USER, path, status);
+  lk::FirstStatus status;
+  status += key.Create(HKEY_CURRENT_USER, path.c_str());
+  if (key) status += key.SetString(lk::kProgidValue, identifier.c_str());
+  return NoteKeyWrite(failures, HKEY_CURRENT_USER, path, status.Get());
 }
 
 // The override in one AppX key. Where there was none before, the setup records that it made
@@ -144,8 +145,9 @@ void RefreshShellAssociations(RegistrationFailures* failures) {
 void SuppressAppXOpenWith(RegistrationFailures* failures) {
   for (const wchar_t* path : lk::kAppXIdentifierKeys) {
     lk::RegistryKey key;
-    LONG status = key.Create(HKEY_CURRENT_USER, path);
-    if (status == ERROR_SUCCESS) status = WriteNoOpenWith(key);
-    NoteKeyWrite(failures, HKEY_CURRENT_USER, path, status);
+    lk::FirstStatus status;
+    status += key.Create(HKEY_CURRENT_USER, path);
+    if (key) status += WriteNoOpenWith(key);
+    NoteKeyWrite(failures, HKEY_CURRENT_USER, path, status.Get());
   }
 }
