@@ -1,8 +1,10 @@
 // Libraries of the system folder: the hardened library search of the process and loading
-// a library at run time only ever from the system folder.
+// a library at run time only ever from the system folder (framework/system_library.h).
 #pragma once
 
 #include <windows.h>
+
+#include "framework/system_library.h"
 
 // Keeps libraries out of the search that could be planted beside the program: from
 // Windows 7 on the search is restricted to the system folder; on Windows Vista, where the
@@ -10,5 +12,4 @@
 // removed from the search instead.
 void HardenDllSearchPath();
 
-// Loads name (for example L"version.dll") from the system folder; null on failure.
-HMODULE LoadSystemLibrary(const wchar_t* name);
+using lk::LoadSystemLibrary;

@@ -1,7 +1,5 @@
 #include "app/the_app.h"
 
-#include <commctrl.h>
-
 #include "app/command_line.h"
 #include "app/system_library.h"
 
@@ -9,11 +7,6 @@ TheApp theApp;
 
 BOOL TheApp::InitInstance() {
   HardenDllSearchPath();
-
-  INITCOMMONCONTROLSEX controls = {};
-  controls.dwSize = sizeof(controls);
-  controls.dwICC = ICC_WIN95_CLASSES;
-  InitCommonControlsEx(&controls);
 
   // A payload that cannot be opened is reported by the installation that needs it.
   OpenPayloadSource(&payload_);

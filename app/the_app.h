@@ -8,8 +8,8 @@
 
 class TheApp : public CWinApp {
  public:
-  // Hardens the library search, registers the common controls, then runs the wizard or,
-  // with "/silent", the unattended installation. Always FALSE: no message loop follows.
+  // Hardens the library search, then runs the wizard (which loads the common controls) or,
+  // with "/silent", the unattended installation (which never loads them). Always FALSE: no message loop follows.
   BOOL InitInstance() override;
   int ExitInstance() override { return exitCode_; }
 

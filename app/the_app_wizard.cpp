@@ -4,6 +4,7 @@
 
 #include "app/os_version.h"
 #include "app/the_app.h"
+#include "framework/common_controls.h"
 #include "res/resource.h"
 #include "wizard/wiz_property_page.h"
 #include "wizard/wiz_property_sheet.h"
@@ -19,6 +20,9 @@ constexpr UINT kPageTemplates[] = {IDD_OPTIONS_PAGE, IDD_WHATS_NEW_PAGE, IDD_ASS
 }  // namespace
 
 int TheApp::RunWizard() {
+  // Only the wizard shows common controls; they stay loaded until it returns.
+  const lk::CommonControls commonControls;
+
   headingFontDescription = {};
   headingFontDescription.lfHeight = 20;
   headingFontDescription.lfQuality = ANTIALIASED_QUALITY;

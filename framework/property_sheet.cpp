@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "framework/common_controls.h"
+
 namespace {
 // The sheet whose window PropertySheetW is creating. Sheets are created on the program's one
 // user-interface thread only; a thread-local variable would bring the C runtime's emulated
@@ -55,7 +57,7 @@ INT_PTR CPropertySheet::DoModal() {
   header.pfnCallback = SheetCallback;
 
   g_sheetBeingCreated = this;
-  INT_PTR result = PropertySheetW(&header);
+  INT_PTR result = lk::RunPropertySheet(&header);
   g_sheetBeingCreated = nullptr;
   return result;
 }

@@ -1,6 +1,6 @@
 #include "framework/wnd.h"
 
-#include <commctrl.h>
+#include "framework/common_controls.h"
 
 namespace {
 constexpr UINT_PTR kSubclassId = 0x4C4B;  // one id for every framework subclass
@@ -16,7 +16,7 @@ BOOL CWnd::SubclassWindow(HWND hwnd) {
   if (!hwnd || m_hWnd) return FALSE;
   m_hWnd = hwnd;
   PreSubclassWindow();
-  if (!SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+  if (!lk::SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
     m_hWnd = nullptr;
     return FALSE;
   }
@@ -33,7 +33,7 @@ BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
 HWND CWnd::UnsubclassWindow() {
   HWND hwnd = m_hWnd;
   if (subclassed_) {
-    RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
+    lk::RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
     RemovePropW(hwnd, kObjectProperty);
   }
   subclassed_ = false;
@@ -69,7 +69,7 @@ LRESULT CWnd::Default() {
   if (current_.message >= WM_REFLECT_BASE && current_.message < WM_REFLECT_BASE + WM_USER) {
     return 0;
   }
-  return DefSubclassProc(m_hWnd, current_.message, current_.wParam, current_.lParam);
+  return lk::DefSubclassProc(m_hWnd, current_.message, current_.wParam, current_.lParam);
 }
 
 LRESULT CALLBACK CWnd::SubclassProc(HWND, UINT message, WPARAM wParam, LPARAM lParam,
