@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#define PSAPI_VERSION 2  // the K32 functions of kernel32
+#include <psapi.h>
+
 #include <algorithm>
+#include <cwctype>
 #include <set>
 #include <string>
 #include <vector>
@@ -123,6 +127,31 @@ class WizardLook : public WizardTest {
   }
 };
 
+// Lower-case paths of the comctl32 libraries the process that owns window has loaded.
+std::vector<std::wstring> CommonControlsLibraries(HWND window) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  lk::ScopedFileHandle process(
+      OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+  std::vector<std::wstring> found;
+  HMODULE modules[512] = {};
+  DWORD bytes = 0;
+  if (!process || !K32EnumProcessModules(process.Get(), modules, sizeof(modules), &bytes)) {
+    ADD_FAILURE() << "modules of process " << processId << " not readable";
+    return found;
+  }
+  for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < std::size(modules); ++i) {
+    wchar_t path[MAX_PATH] = {};
+    if (!K32GetModuleFileNameExW(process.Get(), modules[i], path, MAX_PATH)) continue;
+    std::wstring lower = path;
+    std::transform(lower.begin(), lower.end(), lower.begin(), towlower);
+    if (lower.size() >= 13 && lower.compare(lower.size() - 13, 13, L"\\comctl32.dll") == 0) {
+      found.push_back(lower);
+    }
+  }
+  return found;
+}
+
 TEST_F(WizardLook, EveryPageShowsItsGermanTextsAndIsPictured) {
   ASSERT_NO_FATAL_FAILURE(StartWizard());
   ASSERT_NO_FATAL_FAILURE(TypeFolder(kTarget));
@@ -184,6 +213,18 @@ TEST_F(WizardLook, LicenceLinkIsABlueUnderlinedFittedLinkThatOpensTheLicencePage
   EXPECT_EQ(0, blue.total);
   EXPECT_EQ(kOptionsPage, wizard_.ActivePage());
   EXPECT_FALSE(wizard_.HasMessageBox());
+}
+
+// The setup loads the common controls itself, for the wizard only: the sheet uses version 6
+// as the manifest binds it (from the side-by-side store), and no second copy is loaded.
+TEST_F(WizardLook, SheetUsesVersion6OfTheCommonControlsFromTheSideBySideStore) {
+  ASSERT_NO_FATAL_FAILURE(StartWizard());
+  const std::vector<std::wstring> libraries = CommonControlsLibraries(wizard_.Sheet());
+  ASSERT_EQ(1u, libraries.size());
+  EXPECT_NE(std::wstring::npos, libraries[0].find(L"\\winsxs\\")) << Narrow(libraries[0]);
+  EXPECT_NE(std::wstring::npos, libraries[0].find(L"microsoft.windows.common-controls_"))
+      << Narrow(libraries[0]);
+  EXPECT_NE(std::wstring::npos, libraries[0].find(L"_6.0.")) << Narrow(libraries[0]);
 }
 
 }  // namespace
