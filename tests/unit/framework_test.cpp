@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dialog_template_fixture.h"
+#include "framework/common_controls.h"
 #include "framework/dialog.h"
 #include "framework/property_sheet.h"
 #include "framework/static_control.h"
@@ -199,6 +200,9 @@ void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD) {
 }  // namespace
 
 TEST(Framework, WizardSheetRoutesPageNotificationsAndButtonResults) {
+  // Loaded by whoever shows a sheet, as the wizard does; nothing else loads it here.
+  const lk::CommonControls commonControls;
+  ASSERT_TRUE(commonControls);
   g_events.clear();
   RecordingSheet sheet;
   ScriptedPage first(201, 0), second(202, 1);
