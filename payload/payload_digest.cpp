@@ -35,7 +35,8 @@ bool ReadAt(HANDLE file, ULONGLONG offset, BYTE* buffer, DWORD size) {
 
 }  // namespace
 
-bool ComputeSpanDigest(HANDLE file, const FileSpan& span, BYTE (&digest)[kDigestBytes]) {
+bool ComputeSpanDigest(HANDLE file, const FileSpan& span, BYTE (&digest)[kDigestBytes],
+                       volatile LONG* stop) {
   ScopedProvider provider;
   if (!CryptAcquireContextW(provider.Receive(), nullptr, nullptr, PROV_RSA_AES,
                             CRYPT_VERIFYCONTEXT | CRYPT_SILENT)) {
@@ -48,6 +49,7 @@ bool ComputeSpanDigest(HANDLE file, const FileSpan& span, BYTE (&digest)[kDigest
   for (ULONGLONG done = 0; done < span.size;) {
     const ULONGLONG left = span.size - done;
     const DWORD chunk = left < kChunkBytes ? static_cast<DWORD>(left) : kChunkBytes;
+    if (stop && InterlockedCompareExchange(stop, 0, 0) != 0) return false;
     if (!ReadAt(file, span.offset + done, buffer.get(), chunk) ||
         !CryptHashData(hash.Get(), buffer.get(), chunk, 0)) {
       return false;

@@ -8,5 +8,7 @@
 constexpr DWORD kDigestBytes = 32;
 
 // Reads span of file (positioned reads; the file pointer is left anywhere) and computes its
-// SHA-256. False when a read falls short or the provider is not available.
-bool ComputeSpanDigest(HANDLE file, const FileSpan& span, BYTE (&digest)[kDigestBytes]);
+// SHA-256. False when a read falls short, the provider is not available, or stop (when
+// given) became nonzero before the last read.
+bool ComputeSpanDigest(HANDLE file, const FileSpan& span, BYTE (&digest)[kDigestBytes],
+                       volatile LONG* stop = nullptr);

@@ -1,6 +1,9 @@
 #include "payload/payload_extraction.h"
 
+#include <utility>
+
 #include "framework/scoped_handles.h"
+#include "payload/digest_thread.h"
 #include "payload/entry_walk.h"
 #include "unzip.h"
 
@@ -9,31 +12,44 @@ namespace {
 // An archive opened by minizip, closed when it goes out of scope.
 using ScopedArchive = lk::ScopedHandle<unzFile, lk::NullHandleTraits<unzFile, unzClose>>;
 
-// Enters targetFolder and walks the open archive; after a failure the current directory is
-// where it was: the caller reports it, and an unattended run's log belongs where the run was
-// started.
+// Enters targetFolder and walks the open archive; the walk has succeeded only when
+// confirmed() says so once it is over. After a failure the current directory is where it
+// was: the caller reports it, and an unattended run's log belongs where the run was started.
+template <typename Confirmation>
 int UnpackOpenArchive(unzFile archive, const wchar_t* targetFolder, int keepIconLibrary,
-                      InstallTransaction* transaction) {
+                      InstallTransaction* transaction, Confirmation confirmed) {
   wchar_t startDirectory[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, startDirectory);
   if (!targetFolder || !SetCurrentDirectoryW(targetFolder)) return -1;
   EntryOutput output(transaction);
-  const int result = ExtractEntries(archive, keepIconLibrary, &output);
+  int result = ExtractEntries(archive, keepIconLibrary, &output);
+  if (result == 0 && !confirmed()) result = -1;
   if (result != 0) SetCurrentDirectoryW(startDirectory);
   return result;
+}
+
+// Starts hashing the payload on a second thread, through a handle of its own on the same
+// file: a positioned read on a synchronous handle moves the file pointer the walk's reads
+// go by.
+bool StartDigest(const PayloadSource& source, DigestThread* digest) {
+  lk::ScopedFileHandle second(ReOpenFile(source.file.Get(), GENERIC_READ, FILE_SHARE_READ, 0));
+  return second && digest->Start(std::move(second), source.span);
 }
 
 }  // namespace
 
 int ExtractPayload(const PayloadSource& source, const wchar_t* targetFolder, int keepIconLibrary,
                    InstallTransaction* transaction) {
-  // Every byte the walk reads lies in the span that was checked, read through a handle
-  // nobody can write to: what was checked is what is unpacked.
-  if (!IsPayloadIntact(source)) return -1;
+  // The walk unpacks while the second core checks the payload against its digest; the
+  // unpacking succeeds only when both are done and the digest matched. Every byte the walk
+  // reads lies in the checked span of a file nobody can write while it is held.
+  DigestThread digest;
+  if (!StartDigest(source, &digest)) return -1;
   SpanFile file;
   ScopedArchive archive(OpenArchiveOnHandle(source.file.Get(), source.span, &file));
   if (!archive) return -1;
-  return UnpackOpenArchive(archive.Get(), targetFolder, keepIconLibrary, transaction);
+  return UnpackOpenArchive(archive.Get(), targetFolder, keepIconLibrary, transaction,
+                           [&] { return digest.Matches(source.digest); });
 }
 
 int UnpackArchiveInFile(const wchar_t* path, const FileSpan& span, const wchar_t* targetFolder,
@@ -43,7 +59,7 @@ int UnpackArchiveInFile(const wchar_t* path, const FileSpan& span, const wchar_t
   if (!archive || !targetFolder) return -1;
   InstallTransaction transaction(targetFolder);
   const int result = UnpackOpenArchive(archive.Get(), targetFolder, keepIconLibrary,
-                                       &transaction);
+                                       &transaction, [] { return true; });
   if (result == 0) {
     transaction.Commit();
   } else {

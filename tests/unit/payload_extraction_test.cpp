@@ -698,8 +698,9 @@ TEST_F(PayloadExtraction, EntriesOfEverySizeArriveWhole) {
   }
 }
 
-// The embedded payload is checked against the digest built in before anything is written;
-// the file it is read from cannot be written, deleted or renamed while it is held.
+// The embedded payload is checked against the digest built in while it is unpacked, and
+// the unpacking fails when it does not match; the file it is read from cannot be written,
+// deleted or renamed while it is held.
 TEST_F(PayloadExtraction, PayloadIsUnpackedOnlyWhenItMatchesItsDigest) {
   PayloadSource source;
   ASSERT_TRUE(OpenPayloadSource(&source));
@@ -714,8 +715,11 @@ TEST_F(PayloadExtraction, PayloadIsUnpackedOnlyWhenItMatchesItsDigest) {
 
   source.digest[kDigestBytes / 2] ^= 1;
   EXPECT_FALSE(IsPayloadIntact(source));
+  const std::wstring before = CurrentDirectory();
   InstallTransaction transaction(target_.c_str());
   EXPECT_EQ(ExtractPayload(source, target_.c_str(), 0, &transaction), -1);
+  EXPECT_EQ(CurrentDirectory(), before);
+  EXPECT_TRUE(transaction.RollBack());
   EXPECT_TRUE(ListTree(target_).empty()) << Describe(ListTree(target_));
 }
 
