@@ -11,8 +11,8 @@
 // bytes are checked against the digest built in; nothing is written anywhere else. Every
 // change is recorded in transaction, which the caller commits or rolls back. 0 when the whole
 // archive was unpacked and matched its digest; -1 otherwise (what a payload that does not
-// match wrote is taken back by the rollback). With keepIconLibrary 1 every entry whose name contains "icons.dll" (any case) is
-// left out. Afterwards the current directory is the target folder; after a failure it is
+// match wrote is taken back by the rollback). With keepIconLibrary 1 every entry whose name
+// contains "icons.dll" (any case) is left out. Afterwards the current directory is the target folder; after a failure it is
 // the one it was before.
 int ExtractPayload(const PayloadSource& source, const wchar_t* targetFolder, int keepIconLibrary,
                    InstallTransaction* transaction);

@@ -267,6 +267,12 @@ const UpdateFault kUpdateFaults[] = {
        (*archive)[entry.data + entry.dataSize / 2] ^= 0x10;
      },
      true},
+    // Everything unpacks well; only the digest, known once all is read, tells the damage.
+    {"a late entry's recorded time changed, still a valid time", UpdateFault::kPayload,
+     [](std::string* archive, const ZipLayout& layout) {
+       (*archive)[LastFileEntry(layout).centralRecord + kCentralTimeField] ^= 0x01;
+     },
+     true},
     {"payload cut short", UpdateFault::kPayload,
      [](std::string* archive, const ZipLayout&) { archive->resize(archive->size() * 3 / 4); },
      true},

@@ -14,6 +14,7 @@ constexpr size_t kLocalCrcField = 14;
 constexpr size_t kLocalCompressedSizeField = 18;
 constexpr size_t kLocalSizeField = 22;
 constexpr size_t kLocalNameLengthField = 26;
+constexpr size_t kCentralTimeField = 12;
 constexpr size_t kCentralCrcField = 16;
 constexpr size_t kCentralCompressedSizeField = 20;
 constexpr size_t kCentralSizeField = 24;
