@@ -6,18 +6,23 @@ namespace lk {
 
 bool IsNameSurrogateTag(DWORD reparseTag) { return (reparseTag & 0x20000000u) != 0; }
 
+// Asked through the attribute-tag and standard classes only: the by-handle information
+// also reports the volume's serial number, which Wine fetches from its mount manager
+// process, a round trip of a dozen requests for every name checked.
 LinkState QueryLinkState(HANDLE file) {
-  BY_HANDLE_FILE_INFORMATION info = {};
-  if (!GetFileInformationByHandle(file, &info)) return LinkState::kUnknown;
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-    FILE_ATTRIBUTE_TAG_INFO tag = {};
-    if (!GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof(tag))) {
-      return LinkState::kUnknown;
-    }
-    if (IsNameSurrogateTag(tag.ReparseTag)) return LinkState::kLink;
+  FILE_ATTRIBUTE_TAG_INFO tag = {};
+  if (!GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof(tag))) {
+    return LinkState::kUnknown;
   }
-  const bool folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  return !folder && info.nNumberOfLinks > 1 ? LinkState::kLink : LinkState::kPlain;
+  if ((tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsNameSurrogateTag(tag.ReparseTag)) {
+    return LinkState::kLink;
+  }
+  if (tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) return LinkState::kPlain;
+  FILE_STANDARD_INFO standard = {};
+  if (!GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof(standard))) {
+    return LinkState::kUnknown;
+  }
+  return standard.NumberOfLinks > 1 ? LinkState::kLink : LinkState::kPlain;
 }
 
 LinkState QueryLinkState(const wchar_t* path) {
