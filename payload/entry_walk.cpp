@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "framework/scoped_handles.h"
 #include "payload/entry_names.h"
@@ -135,13 +136,13 @@ EntryResult ExtractFileEntry(unzFile archive, const Entry& entry, EntryOutput* o
 }
 
 EntryResult ExtractEntry(unzFile archive, Entry& entry, int keepIconLibrary, EntryOutput* output,
-                         char* buffer) {
+                         char* buffer, std::wstring* plainFolder) {
   if (keepIconLibrary == 1 && IsIconLibraryEntry(entry.name)) return EntryResult::kDone;
   if (!entry.nameFits || !IsSafeEntryName(entry.name) || !ToPathName(entry.name, entry.path)) {
     return EntryResult::kPassedOver;
   }
   // A link or junction inside the target would carry the entry somewhere else.
-  if (LeadsThroughReparsePoint(entry.path)) return EntryResult::kPassedOver;
+  if (LeadsThroughReparsePoint(entry.path, plainFolder)) return EntryResult::kPassedOver;
   if (*BareName(entry.name) == '\0') {
     output->MakeFolder(entry.path);
     return EntryResult::kDone;
@@ -158,10 +159,12 @@ int ExtractEntries(unzFile archive, int keepIconLibrary, EntryOutput* output) {
   DataBuffer buffer(static_cast<char*>(malloc(kDataBufferBytes)));
   if (!buffer) return -1;
   bool passedOver = false;
+  std::wstring plainFolder;
   for (ZPOS64_T i = 0; i < global.number_entry;) {
     Entry entry;
     if (!ReadEntry(archive, &entry)) return -1;
-    const EntryResult result = ExtractEntry(archive, entry, keepIconLibrary, output, buffer.get());
+    const EntryResult result =
+        ExtractEntry(archive, entry, keepIconLibrary, output, buffer.get(), &plainFolder);
     if (result == EntryResult::kWalkEnds) return -1;
     if (result == EntryResult::kPassedOver) passedOver = true;
     if (++i < global.number_entry && unzGoToNextFile(archive) != UNZ_OK) return -1;

@@ -610,6 +610,16 @@ TEST(LeadsThroughReparsePoint, FindsALinkAnywhereAlongThePath) {
   for (const auto& c : cases) {
     EXPECT_EQ(c.throughLink, LeadsThroughReparsePoint(c.path)) << lktest::Narrow(c.path);
   }
+  // Carried from one look to the next, as the walk does: what was found plain is not asked
+  // again, and a link behind it is still found.
+  std::wstring plainFolder;
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.throughLink, LeadsThroughReparsePoint(c.path, &plainFolder))
+        << lktest::Narrow(c.path);
+  }
+  EXPECT_EQ(L"real/inner/", plainFolder);
+  plainFolder = L"real\\";
+  EXPECT_TRUE(LeadsThroughReparsePoint(L"real\\link\\x", &plainFolder));
 }
 
 // A folder of the target that links elsewhere: nothing is written through it, and the
