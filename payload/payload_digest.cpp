@@ -9,7 +9,7 @@
 namespace {
 
 // Bytes hashed per read.
-constexpr DWORD kChunkBytes = 1 << 20;
+constexpr DWORD kChunkBytes = 1 << 18;
 
 void ReleaseProvider(HCRYPTPROV provider) { CryptReleaseContext(provider, 0); }
 struct ProviderTraits {
