@@ -230,35 +230,6 @@ TEST_F(Uninstall, NeverDeletesThroughALinkInsideTheFolder) {
   EXPECT_FALSE(RegKeyExists(HKLM, kUninstallKey));
 }
 
-// The files and folders under root, relative to it, sorted; folders end in a backslash, a
-// link is shown as "name ->" and not walked into.
-void CollectTree(const std::wstring& root, const std::wstring& relative,
-                 std::vector<std::wstring>* tree) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((root + relative + L"*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::wstring name = found.cFileName;
-    if (name == L"." || name == L"..") continue;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-      tree->push_back(relative + name + L" ->");
-    } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      tree->push_back(relative + name + L"\\");
-      CollectTree(root, relative + name + L"\\", tree);
-    } else {
-      tree->push_back(relative + name);
-    }
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-}
-
-std::vector<std::wstring> TreeOf(const std::wstring& root) {
-  std::vector<std::wstring> tree;
-  CollectTree(root, L"", &tree);
-  std::sort(tree.begin(), tree.end());
-  return tree;
-}
-
 constexpr wchar_t kTools[] = L"C:\\Tools\\";
 constexpr char kNotOwnText[] =
     ": Dieses Programm geh\xF6rt zu keiner Lumenkast-Installation in diesem Ordner.";
@@ -345,14 +316,14 @@ TEST_F(UninstallScenarios, RemoveOnlyTheirOwnInstallation) {
     ASSERT_TRUE(WriteFileBytes(tools + L"other.exe", "another program"));
     ASSERT_EQ(0, Install(L" /folder=" + s.installFolder));
     s.prepare();
-    const std::vector<std::wstring> before = TreeOf(s.root);
+    const std::vector<std::wstring> before = ListTree(s.root);
     DeleteFileW((cwd_ / L"Lumenkast_Install.log").c_str());
 
     EXPECT_EQ(s.code, s.run());
 
     const std::vector<std::wstring> expected =
         s.remains == std::vector<std::wstring>{L"="} ? before : s.remains;
-    EXPECT_EQ(expected, TreeOf(s.root));
+    EXPECT_EQ(expected, ListTree(s.root));
     if (expected.empty()) {
       EXPECT_FALSE(FolderExists(s.root));
     }

@@ -154,6 +154,36 @@ std::vector<std::wstring> ListFolder(const std::wstring& folder) {
   return names;
 }
 
+namespace {
+
+void CollectTree(const std::wstring& root, const std::wstring& relative,
+                 std::vector<std::wstring>* tree) {
+  WIN32_FIND_DATAW found;
+  lk::ScopedFindHandle search(FindFirstFileW((root + relative + L"*").c_str(), &found));
+  if (!search) return;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      tree->push_back(relative + name + L" ->");
+    } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      tree->push_back(relative + name + L"\\");
+      CollectTree(root, relative + name + L"\\", tree);
+    } else {
+      tree->push_back(relative + name);
+    }
+  } while (FindNextFileW(search.Get(), &found));
+}
+
+}  // namespace
+
+std::vector<std::wstring> ListTree(const std::wstring& root) {
+  std::vector<std::wstring> tree;
+  CollectTree(root, L"", &tree);
+  std::sort(tree.begin(), tree.end());
+  return tree;
+}
+
 std::wstring TempFolderPath() {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);

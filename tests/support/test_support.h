@@ -116,6 +116,9 @@ class ScopedSymbolicLink {
 };
 // Names of the files and folders directly in folder (ending in a backslash), sorted.
 std::vector<std::wstring> ListFolder(const std::wstring& folder);
+// Every file and folder under root (ending in a backslash), relative to it, sorted; folders
+// end in a backslash, and a link or junction is shown as "name ->" and not walked into.
+std::vector<std::wstring> ListTree(const std::wstring& root);
 // The temporary folder of this process, with its trailing backslash.
 std::wstring TempFolderPath();
 // Temporary copies of the payload archive ("lkmaing_x64*") in the temporary folder.

@@ -19,36 +19,6 @@
 namespace lktest {
 namespace {
 
-using Names = std::set<std::wstring>;
-
-// Every file and folder under root, relative to it; folders end in a backslash.
-void ListTree(const std::wstring& root, const std::wstring& prefix, Names* names) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((root + prefix + L"*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name == L"." || name == L"..") continue;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      names->insert(prefix + name + L"\\");
-      ListTree(root, prefix + name + L"\\", names);
-    } else {
-      names->insert(prefix + name);
-    }
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
-}
-
-Names TopLevel(const std::wstring& folder) {
-  Names names;
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do names.insert(data.cFileName); while (FindNextFileW(find, &data));
-  FindClose(find);
-  return names;
-}
-
 // An archive whose names are one changed byte away from leaving the folder ("..x/",
 // "b.bin" becoming "/.bin"), with folders, deflated text and data that does not compress.
 std::string BaseArchive() {
@@ -74,8 +44,8 @@ TEST(ArchiveFuzz, DamagedArchivesAreUnpackedOrRefusedWithinTheTarget) {
   CurrentDirectoryGuard cwd;
   // The target lies two folders deep, so that an escape of one or two levels shows.
   const std::wstring target = scratch / L"a\\b\\target\\";
-  const Names outside = {L"a\\", L"a\\b\\", L"a\\b\\target\\"};
-  const Names driveRoot = TopLevel(L"C:\\");
+  const std::set<std::wstring> outside = {L"a\\", L"a\\b\\", L"a\\b\\target\\"};
+  const std::vector<std::wstring> driveRoot = ListFolder(L"C:\\");
 
   const std::string base = BaseArchive();
   ArchiveMutator mutator(base, FuzzSeed(1210));
@@ -99,14 +69,12 @@ TEST(ArchiveFuzz, DamagedArchivesAreUnpackedOrRefusedWithinTheTarget) {
       EXPECT_EQ("", UnpackedBytesDiffer(archive, target));
     }
 
-    Names written;
-    ListTree(scratch.Path(), L"", &written);
-    for (const std::wstring& name : written) {
+    for (const std::wstring& name : ListTree(scratch.Path())) {
       EXPECT_TRUE(outside.count(name) || name.rfind(L"a\\b\\target\\", 0) == 0)
           << "outside the target: " << Narrow(name);
     }
-    EXPECT_EQ(driveRoot, TopLevel(L"C:\\"));
-    EXPECT_TRUE(TopLevel(temp.Path()).size() == 2) << "written to the temporary folder";
+    EXPECT_EQ(driveRoot, ListFolder(L"C:\\"));
+    EXPECT_TRUE(ListFolder(temp.Path()).empty()) << "written to the temporary folder";
     if (HasFailure()) break;  // the seed and the number name the archive again
     RemoveTree(scratch / L"a");
   }
