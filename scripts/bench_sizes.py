@@ -71,14 +71,17 @@ def split(path):
     resources = image.resource_section()
     resource_bytes = resources[3] if resources else 0
     payload = image.payload_bytes()
-    loaded = [s for s in image.sections if not s[0].startswith((".debug", "/"))]
-    code_and_data = image.headers + sum(s[3] for s in loaded) - resource_bytes
+    debug = sum(s[3] for s in image.sections if s[0].startswith((".debug", "/")))
+    sections_end = max(s[4] + s[3] for s in image.sections if s[3])
+    symbols = debug + len(data) - sections_end
+    # Headers, loaded sections and the file padding between them.
+    code_and_data = len(data) - symbols - resource_bytes
     return {
         "file": len(data),
         "payload": payload,
         "other_resources": resource_bytes - payload,
         "code_and_data": code_and_data,
-        "symbols": len(data) - image.headers - sum(s[3] for s in loaded),
+        "symbols": symbols,
         "without_payload": len(data) - payload,
     }
 
