@@ -36,6 +36,11 @@ std::wstring WithTrailingBackslash(std::wstring folder) {
   return folder;
 }
 
+std::wstring WithoutTrailingSeparators(std::wstring path) {
+  while (path.size() > 3 && IsPathSeparator(path.back())) path.pop_back();
+  return path;
+}
+
 std::wstring FolderOfPath(const std::wstring& path) {
   const size_t separator = path.find_last_of(L"\\/");
   return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator + 1);

@@ -24,6 +24,10 @@ bool SamePathText(const std::wstring& a, const std::wstring& b);
 // folder with a trailing backslash (an empty folder stays empty).
 std::wstring WithTrailingBackslash(std::wstring folder);
 
+// path without trailing separators, down to a drive's root ("C:\\" stays): a folder's own
+// name, and a link's name as itself rather than what it leads to.
+std::wstring WithoutTrailingSeparators(std::wstring path);
+
 // The folder of a path up to and including its last separator; empty when it has none.
 std::wstring FolderOfPath(const std::wstring& path);
 

@@ -9,12 +9,6 @@ namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-// The name without trailing separators: the folder's own name, a link as itself.
-std::wstring WithoutTrailingSeparators(std::wstring path) {
-  while (path.size() > 3 && lk::IsPathSeparator(path.back())) path.pop_back();
-  return path;
-}
-
 bool IsMissingError(DWORD error) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
@@ -24,19 +18,6 @@ lk::ScopedFileHandle OpenForDeletion(const std::wstring& path) {
   return lk::ScopedFileHandle(CreateFileW(
       path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll, nullptr,
       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-}
-
-bool Attributes(HANDLE file, DWORD* attributes) {
-  FILE_BASIC_INFO basic = {};
-  if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof(basic))) return false;
-  *attributes = basic.FileAttributes;
-  return true;
-}
-
-bool MarkForDeletion(HANDLE file) {
-  FILE_DISPOSITION_INFO disposition = {TRUE};
-  return SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
-                                    sizeof(disposition)) != FALSE;
 }
 
 // A read-only file cannot be marked for deletion until the attribute is cleared.
@@ -51,13 +32,26 @@ bool ClearReadOnly(HANDLE file) {
 
 }  // namespace
 
+bool AttributesOf(HANDLE file, DWORD* attributes) {
+  FILE_BASIC_INFO basic = {};
+  if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof(basic))) return false;
+  *attributes = basic.FileAttributes;
+  return true;
+}
+
+bool SetDeletionMark(HANDLE file, bool mark) {
+  FILE_DISPOSITION_INFO disposition = {mark ? TRUE : FALSE};
+  return SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                    sizeof(disposition)) != FALSE;
+}
+
 bool PathExists(const std::wstring& path) {
   if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
   return !IsMissingError(GetLastError());
 }
 
 bool IsReparsePoint(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(WithoutTrailingSeparators(path).c_str());
+  const DWORD attributes = GetFileAttributesW(lk::WithoutTrailingSeparators(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
@@ -78,7 +72,7 @@ int DeleteFileNoFollow(const std::wstring& path, const lk::FileIdentity* expecte
   lk::ScopedFileHandle file = OpenForDeletion(path);
   if (!file) return IsMissingError(GetLastError()) ? 1 : 0;
   DWORD attributes = 0;
-  if (!Attributes(file.Get(), &attributes)) return 0;
+  if (!AttributesOf(file.Get(), &attributes)) return 0;
   // A folder where a file is expected is left alone, and so is whatever turned into a link
   // between the look at the name and the opening.
   if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) return 0;
@@ -86,7 +80,7 @@ int DeleteFileNoFollow(const std::wstring& path, const lk::FileIdentity* expecte
     lk::FileIdentity opened;
     if (!lk::QueryFileIdentity(file.Get(), &opened) || opened != *expected) return 0;
   }
-  if (!MarkForDeletion(file.Get()) && !(ClearReadOnly(file.Get()) && MarkForDeletion(file.Get()))) {
+  if (!SetDeletionMark(file.Get(), true) && !(ClearReadOnly(file.Get()) && SetDeletionMark(file.Get(), true))) {
     return 0;
   }
   file.Reset();
@@ -94,18 +88,18 @@ int DeleteFileNoFollow(const std::wstring& path, const lk::FileIdentity* expecte
 }
 
 int RemoveEmptyFolderNoFollow(const std::wstring& name) {
-  const std::wstring path = WithoutTrailingSeparators(name);
+  const std::wstring path = lk::WithoutTrailingSeparators(name);
   if (!PathExists(path)) return 1;
   if (IsReparsePoint(path)) return 0;
   lk::ScopedFileHandle folder = OpenForDeletion(path);
   if (!folder) return 0;
   DWORD attributes = 0;
-  if (!Attributes(folder.Get(), &attributes) || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+  if (!AttributesOf(folder.Get(), &attributes) || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
       (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
     return 0;
   }
   // Marking fails for a folder that is not empty.
-  if (!MarkForDeletion(folder.Get())) return 0;
+  if (!SetDeletionMark(folder.Get(), true)) return 0;
   folder.Reset();
   return PathExists(path) ? 0 : 1;
 }

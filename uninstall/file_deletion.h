@@ -4,6 +4,8 @@
 // deletion through that same handle.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "framework/file_identity.h"
@@ -15,6 +17,14 @@ int DeleteFileNoFollow(const std::wstring& path, const lk::FileIdentity* expecte
 
 // Removes the folder at path when it is empty and not a link. 1 when it is gone.
 int RemoveEmptyFolderNoFollow(const std::wstring& path);
+
+// The attributes of an opened file, read through its handle.
+bool AttributesOf(HANDLE file, DWORD* attributes);
+
+// Marks an opened file (opened with DELETE access) for deletion when its last handle
+// closes, or takes the mark back. False when the system refuses: the file of a running
+// program, a folder that is not empty, a read-only file.
+bool SetDeletionMark(HANDLE file, bool mark);
 
 // True when path (a file or folder) shows as a reparse point: a junction, a symbolic link.
 bool IsReparsePoint(const std::wstring& path);

@@ -17,9 +17,7 @@ bool IsFolderEntry(const wchar_t* entry) {
 // then only the link.
 void RemoveLinkedFolderIfEmpty(const std::wstring& folder) {
   if (!IsFolderEmpty(lk::WithTrailingBackslash(folder))) return;
-  std::wstring link = folder;
-  while (!link.empty() && lk::IsPathSeparator(link.back())) link.pop_back();
-  RemoveDirectoryW(link.c_str());
+  RemoveDirectoryW(lk::WithoutTrailingSeparators(folder).c_str());
 }
 
 }  // namespace

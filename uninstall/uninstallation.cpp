@@ -9,6 +9,7 @@
 #include "framework/file_identity.h"
 #include "framework/path.h"
 #include "framework/scoped_handles.h"
+#include "uninstall/file_deletion.h"
 #include "uninstall/payload_manifest.h"
 #include "uninstall/registration_removal.h"
 #include "uninstall/resource.h"
@@ -30,12 +31,6 @@ bool IsOwnInstallation(const std::wstring& folder) {
   return !registered.empty() && lk::IsSameFile(registered.c_str(), folder.c_str());
 }
 
-bool SetDeletion(HANDLE file, BOOLEAN deleteFile) {
-  FILE_DISPOSITION_INFO disposition = {deleteFile};
-  return SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
-                                    sizeof(disposition)) != FALSE;
-}
-
 // A viewer that runs, in this session or in any other, holds its file: it can be opened
 // for deletion (without sharing deletion) and marked, but a running program's file cannot
 // be marked. The mark is taken back at once.
@@ -45,11 +40,11 @@ bool CanViewerBeDeleted(const std::wstring& folder) {
                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) return GetLastError() != ERROR_SHARING_VIOLATION;
-  const DWORD attributes = GetFileAttributesW(viewer.c_str());
+  DWORD attributes = 0;
   // A read-only file cannot be marked either; its removal reports it when it stays.
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return true;
-  if (!SetDeletion(file.Get(), TRUE)) return false;
-  SetDeletion(file.Get(), FALSE);
+  if (AttributesOf(file.Get(), &attributes) && (attributes & FILE_ATTRIBUTE_READONLY)) return true;
+  if (!SetDeletionMark(file.Get(), true)) return false;
+  SetDeletionMark(file.Get(), false);
   return true;
 }
 

@@ -45,26 +45,31 @@ TEST(JoinPath, MustFitTheBufferWithItsTerminator) {
 
 }  // namespace
 
-TEST(PathParts, FolderNameAndTrailingBackslash) {
+TEST(PathParts, FolderNameAndTrailingSeparators) {
   const struct {
     const wchar_t* path;
     const wchar_t* folder;
     const wchar_t* name;
     const wchar_t* withBackslash;
+    const wchar_t* withoutSeparators;
   } cases[] = {
       {L"C:\\Program Files\\Lumenkast\\lk_uninstall.exe", L"C:\\Program Files\\Lumenkast\\",
-       L"lk_uninstall.exe", L"C:\\Program Files\\Lumenkast\\lk_uninstall.exe\\"},
-      {L"C:\\Tools\\", L"C:\\Tools\\", L"", L"C:\\Tools\\"},
-      {L"C:/Tools/a.txt", L"C:/Tools/", L"a.txt", L"C:/Tools/a.txt\\"},
-      {L"C:/Tools/", L"C:/Tools/", L"", L"C:/Tools/"},
-      {L"a.txt", L"", L"a.txt", L"a.txt\\"},
-      {L"", L"", L"", L""},
+       L"lk_uninstall.exe", L"C:\\Program Files\\Lumenkast\\lk_uninstall.exe\\",
+       L"C:\\Program Files\\Lumenkast\\lk_uninstall.exe"},
+      {L"C:\\Tools\\", L"C:\\Tools\\", L"", L"C:\\Tools\\", L"C:\\Tools"},
+      {L"C:/Tools/a.txt", L"C:/Tools/", L"a.txt", L"C:/Tools/a.txt\\", L"C:/Tools/a.txt"},
+      {L"C:/Tools/", L"C:/Tools/", L"", L"C:/Tools/", L"C:/Tools"},
+      {L"C:/Tools//", L"C:/Tools//", L"", L"C:/Tools//", L"C:/Tools"},
+      {L"C:\\", L"C:\\", L"", L"C:\\", L"C:\\"},
+      {L"a.txt", L"", L"a.txt", L"a.txt\\", L"a.txt"},
+      {L"", L"", L"", L"", L""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(c.path)));
     EXPECT_EQ(c.folder, lk::FolderOfPath(c.path));
     EXPECT_EQ(c.name, lk::NameOfPath(c.path));
     EXPECT_EQ(c.withBackslash, lk::WithTrailingBackslash(c.path));
+    EXPECT_EQ(c.withoutSeparators, lk::WithoutTrailingSeparators(c.path));
   }
 }
 
