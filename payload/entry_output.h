@@ -12,6 +12,7 @@
 class EntryOutput {
  public:
   explicit EntryOutput(InstallTransaction* transaction) : transaction_(transaction) {}
+  virtual ~EntryOutput() = default;
 
   // Creates the folder of a folder entry; an existing folder is left as it is.
   void MakeFolder(const wchar_t* path);
@@ -21,8 +22,9 @@ class EntryOutput {
   // Starts a new file at path. An existing file is set aside first; a read-only one, or
   // one that cannot be moved (held open without delete sharing), refuses: false.
   bool BeginFile(const wchar_t* path);
-  // Appends size bytes to the file; false when they were not all written.
-  bool Write(const void* data, DWORD size);
+  // Appends size bytes to the file; false when they were not all written. Virtual so that
+  // a failing disk can be stood in for.
+  virtual bool Write(const void* data, DWORD size);
   // Stamps the file with the entry's MS-DOS date and time and closes it.
   void EndFile(DWORD dosDateTime);
   // Closes a file whose copy failed; the transaction removes it on rollback.

@@ -2,24 +2,16 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <string>
 
-#include "framework/scoped_handles.h"
 #include "payload/entry_names.h"
-#include "payload/entry_output.h"
-#include "payload/reparse_points.h"
+#include "payload/output_pipeline.h"
 
 namespace {
 
 constexpr int kNameBytes = 520;
-constexpr int kPathUnits = 324;
-// Inflated data moves in blocks of this size: few, large writes.
-constexpr unsigned kDataBufferBytes = 262144;
+constexpr int kPathUnits = kEntryPathUnits;
 constexpr char kIconLibraryMarker[] = "icons.dll";
-
-using DataBuffer = lk::ScopedMalloc<char>;
 
 // What became of one entry.
 enum class EntryResult { kDone, kPassedOver, kWalkEnds };
@@ -76,19 +68,16 @@ const char* BareName(const char* stored) {
   return bare;
 }
 
-// Starts the output file; when that fails for a name in a folder, makes the folder path and
-// tries once more.
-bool BeginOutputFile(const Entry& entry, EntryOutput* output) {
-  if (output->BeginFile(entry.path)) return true;
+// The folder part of the entry's name as a path name; empty for a name without one.
+void FolderPathOf(const Entry& entry, wchar_t (&folderPath)[kPathUnits]) {
+  folderPath[0] = L'\0';
   const char* bare = BareName(entry.name);
-  if (bare == entry.name) return false;
+  if (bare == entry.name) return;
   char folder[kNameBytes];
   const size_t folderLength = static_cast<size_t>(bare - entry.name - 1);
   memcpy(folder, entry.name, folderLength);
   folder[folderLength] = '\0';
-  wchar_t folderPath[kPathUnits];
-  if (ToPathName(folder, folderPath)) output->MakeFolderPath(folderPath);
-  return output->BeginFile(entry.path);
+  if (!ToPathName(folder, folderPath)) folderPath[0] = L'\0';
 }
 
 // The inflated size the central directory declares for the current entry.
@@ -101,53 +90,71 @@ bool DeclaredSize(unzFile archive, ZPOS64_T* size) {
   return true;
 }
 
-// Copies the entry's inflated data into the output file: true when exactly declared bytes
-// came out and were written. A stream that ends early falls short here; minizip checks the
-// CRC-32 only when every declared byte was read.
-bool CopyEntryData(unzFile archive, ZPOS64_T declared, EntryOutput* output, char* buffer) {
+// Hands the entry's inflated data on block by block: true when exactly the declared bytes
+// came out and their CRC-32 matched; the last block then closes the file. A stream that ends
+// early falls short here; minizip checks the CRC-32 only when every declared byte was read.
+bool CopyEntryData(unzFile archive, ZPOS64_T declared, DWORD dosDateTime,
+                   OutputPipeline* output) {
   ZPOS64_T copied = 0;
   for (;;) {
-    const int got = unzReadCurrentFile(archive, buffer, kDataBufferBytes);
+    char* block = output->NextBlock();
+    if (!block) return false;
+    const int got = unzReadCurrentFile(archive, block, OutputPipeline::kBlockBytes);
     if (got < 0) return false;
-    if (got == 0) return copied == declared;
     copied += static_cast<ZPOS64_T>(got);
-    if (copied > declared || !output->Write(buffer, static_cast<DWORD>(got))) return false;
+    if (copied > declared) return false;
+    if (copied == declared) {
+      if (unzCloseCurrentFile(archive) != UNZ_OK) return false;
+      output->EndFile(static_cast<DWORD>(got), dosDateTime);
+      return true;
+    }
+    if (got == 0) return false;
+    output->SendBlock(static_cast<DWORD>(got));
   }
 }
 
-EntryResult ExtractFileEntry(unzFile archive, const Entry& entry, EntryOutput* output,
-                             char* buffer) {
+EntryResult ExtractFileEntry(unzFile archive, const Entry& entry, OutputPipeline* output) {
   ZPOS64_T declared = 0;
   if (!DeclaredSize(archive, &declared) || unzOpenCurrentFile(archive) != UNZ_OK) {
     unzCloseCurrentFile(archive);
     return EntryResult::kWalkEnds;
   }
-  if (!BeginOutputFile(entry, output)) {
-    unzCloseCurrentFile(archive);
-    return EntryResult::kPassedOver;
-  }
-  if (!CopyEntryData(archive, declared, output, buffer)) {
+  wchar_t folderPath[kPathUnits];
+  FolderPathOf(entry, folderPath);
+  if (!output->BeginFile(entry.path, folderPath) ||
+      !CopyEntryData(archive, declared, entry.dosDateTime, output)) {
     output->AbandonFile();
     unzCloseCurrentFile(archive);
     return EntryResult::kWalkEnds;
   }
-  output->EndFile(entry.dosDateTime);
-  return unzCloseCurrentFile(archive) == UNZ_OK ? EntryResult::kDone : EntryResult::kWalkEnds;
+  return EntryResult::kDone;
 }
 
-EntryResult ExtractEntry(unzFile archive, Entry& entry, int keepIconLibrary, EntryOutput* output,
-                         char* buffer, std::wstring* plainFolder) {
+EntryResult ExtractEntry(unzFile archive, Entry& entry, int keepIconLibrary,
+                         OutputPipeline* output) {
   if (keepIconLibrary == 1 && IsIconLibraryEntry(entry.name)) return EntryResult::kDone;
   if (!entry.nameFits || !IsSafeEntryName(entry.name) || !ToPathName(entry.name, entry.path)) {
     return EntryResult::kPassedOver;
   }
-  // A link or junction inside the target would carry the entry somewhere else.
-  if (LeadsThroughReparsePoint(entry.path, plainFolder)) return EntryResult::kPassedOver;
   if (*BareName(entry.name) == '\0') {
-    output->MakeFolder(entry.path);
-    return EntryResult::kDone;
+    return output->MakeFolder(entry.path) ? EntryResult::kDone : EntryResult::kWalkEnds;
   }
-  return ExtractFileEntry(archive, entry, output, buffer);
+  return ExtractFileEntry(archive, entry, output);
+}
+
+// The walk itself: 0 when it handed every entry on, -1 when it ended early or passed over
+// an entry by its name.
+int WalkEntries(unzFile archive, ZPOS64_T entries, int keepIconLibrary, OutputPipeline* output) {
+  bool passedOver = false;
+  for (ZPOS64_T i = 0; i < entries;) {
+    Entry entry;
+    if (!ReadEntry(archive, &entry)) return -1;
+    const EntryResult result = ExtractEntry(archive, entry, keepIconLibrary, output);
+    if (result == EntryResult::kWalkEnds) return -1;
+    if (result == EntryResult::kPassedOver) passedOver = true;
+    if (++i < entries && unzGoToNextFile(archive) != UNZ_OK) return -1;
+  }
+  return passedOver ? -1 : 0;
 }
 
 }  // namespace
@@ -155,19 +162,11 @@ EntryResult ExtractEntry(unzFile archive, Entry& entry, int keepIconLibrary, Ent
 int ExtractEntries(unzFile archive, int keepIconLibrary, EntryOutput* output) {
   unz_global_info64 global;
   if (unzGetGlobalInfo64(archive, &global) != UNZ_OK) return -1;
-  // One data buffer serves every entry of the walk.
-  DataBuffer buffer(static_cast<char*>(malloc(kDataBufferBytes)));
-  if (!buffer) return -1;
-  bool passedOver = false;
-  std::wstring plainFolder;
-  for (ZPOS64_T i = 0; i < global.number_entry;) {
-    Entry entry;
-    if (!ReadEntry(archive, &entry)) return -1;
-    const EntryResult result =
-        ExtractEntry(archive, entry, keepIconLibrary, output, buffer.get(), &plainFolder);
-    if (result == EntryResult::kWalkEnds) return -1;
-    if (result == EntryResult::kPassedOver) passedOver = true;
-    if (++i < global.number_entry && unzGoToNextFile(archive) != UNZ_OK) return -1;
-  }
-  return passedOver ? -1 : 0;
+  // The walk inflates while the writer thread puts the files down, every one of them in
+  // the walk's order; the writer is waited for whatever happens.
+  OutputPipeline pipeline(output);
+  if (!pipeline.Start()) return -1;
+  const int walked = WalkEntries(archive, global.number_entry, keepIconLibrary, &pipeline);
+  const bool written = pipeline.Finish();
+  return walked == 0 && written ? 0 : -1;
 }

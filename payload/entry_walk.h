@@ -10,5 +10,7 @@
 // early or passed over an entry it could not or would not write (a name leading outside
 // the current directory or naming a device, a path through a link or junction, an output
 // file that could not be created or an existing file that could not be set aside, an entry
-// whose inflated size differs from the declared one).
+// whose inflated size differs from the declared one, a write that failed). output, and the
+// transaction behind it, are used from a writer thread alone, which has ended when this
+// returns.
 int ExtractEntries(unzFile archive, int keepIconLibrary, EntryOutput* output);

@@ -1,0 +1,107 @@
+// The output side of the entry walk on a thread of its own: the walk inflates the next
+// blocks while a writer thread creates, writes, stamps and closes the files. The writer
+// does every file-system step of the unpacking, one after another in the walk's order, so
+// the installation's transaction and the link check's memo are only ever touched there.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/scoped_handles.h"
+#include "payload/entry_output.h"
+
+// Longest path name of an entry, with its terminator, in UTF-16 units.
+constexpr int kEntryPathUnits = 324;
+
+class OutputPipeline {
+ public:
+  // Inflated data moves in blocks of this size through a ring of kBlocks of them.
+  static constexpr DWORD kBlockBytes = 65536;
+  static constexpr unsigned kBlocks = 4;
+
+  explicit OutputPipeline(EntryOutput* output);
+  OutputPipeline(const OutputPipeline&) = delete;
+  OutputPipeline& operator=(const OutputPipeline&) = delete;
+  // The writer is always waited for.
+  ~OutputPipeline();
+
+  // Starts the writer thread; false when it did not start.
+  bool Start();
+
+  // The walk's steps. Each one that returns false or nullptr found the writer stopped by a
+  // failed write: the walk ends there.
+  //
+  // A folder entry: the folder is made unless a link lies on its way.
+  bool MakeFolder(const wchar_t* path);
+  // Starts a file entry at path. When a link lies on its way, or the file cannot be
+  // started even after folderPath (may be empty) was made, the entry is passed over: its
+  // blocks are dropped. The file is begun together with its first block.
+  bool BeginFile(const wchar_t* path, const wchar_t* folderPath);
+  // The block to fill next with up to kBlockBytes of the file's data. Asking again before
+  // the block was sent gives the same block.
+  char* NextBlock();
+  // Hands on the filled block with size bytes.
+  void SendBlock(DWORD size);
+  // Hands on the file's last block (size may be 0); the file is stamped with dosDateTime
+  // and closed.
+  void EndFile(DWORD size, DWORD dosDateTime);
+  // The file's data is damaged: what was begun is removed on rollback, a file not yet
+  // handed on is never made.
+  void AbandonFile();
+
+  // Waits until the writer has carried out every step handed on; true when it wrote all of
+  // them, false when it passed over an entry or a write failed.
+  bool Finish();
+
+ private:
+  enum Step : unsigned { kFolder = 1, kBegin = 2, kEnd = 4, kAbandon = 8 };
+
+  struct Block {
+    unsigned steps;
+    DWORD size;
+    DWORD dosDateTime;
+    wchar_t path[kEntryPathUnits];
+    wchar_t folderPath[kEntryPathUnits];
+    char* data;
+  };
+
+  // Walk side.
+  Block* Reserve();
+  void Send();
+
+  // Writer side.
+  static DWORD WINAPI Run(void* self);
+  void Drain();
+  Block* NextToCarry();
+  void Carried();
+  void Carry(const Block& block);
+  bool BeginOutputFile(const Block& block);
+  void StopWriting();
+
+  using ScopedThread = lk::ScopedHandle<HANDLE, lk::NullHandleTraits<HANDLE, CloseHandle>>;
+
+  EntryOutput* output_;
+  lk::ScopedMalloc<char> ring_;
+  Block blocks_[kBlocks];
+
+  // Shared, guarded by lock_.
+  CRITICAL_SECTION lock_;
+  CONDITION_VARIABLE filled_;  // a block was sent, or the walk is over
+  CONDITION_VARIABLE freed_;   // a block was carried, or the writer stopped
+  unsigned carried_ = 0;       // blocks the writer is done with
+  unsigned sent_ = 0;          // blocks the walk handed on
+  bool walkOver_ = false;
+  bool stopped_ = false;       // set by the writer only
+
+  // The walk's.
+  bool reserved_ = false;  // the block at sent_ is being filled
+  bool finished_ = false;
+
+  // The writer's; read by the walk once the writer ended.
+  bool fileOpen_ = false;
+  bool passedOver_ = false;
+  std::wstring plainFolder_;
+
+  ScopedThread thread_;
+};
