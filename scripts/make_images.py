@@ -69,7 +69,7 @@ def ico_bytes(hue, sizes=(16, 32, 48)):
 
 
 def logo_bmp(w=88, h=31):
-    """24-bit logo: a blue band with a lens and light stripes."""
+    """The logo: a blue band with a lens and light stripes."""
     rows = []
     for y in range(h):
         row = []
@@ -85,11 +85,23 @@ def logo_bmp(w=88, h=31):
                     px = p[:3]
             row.append(px)
         rows.append(row)
-    stride = (w * 3 + 3) & ~3
-    data = b"".join(bytes(v for (r, g, b) in row for v in (b, g, r)) + b"\0" * (stride - w * 3)
-                    for row in reversed(rows))
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    return b"BM" + struct.pack("<IHHI", 14 + len(info) + len(data), 0, 0, 14 + len(info)) + info + data
+    return indexed_bmp(rows)
+
+
+def indexed_bmp(rows):
+    """An 8-bit bitmap with a palette of exactly the colours used (at most 256), in the order
+    they first appear: the same pixels as a 24-bit one in about a third of the bytes."""
+    palette = list(dict.fromkeys(px for row in rows for px in row))
+    assert len(palette) <= 256, "more colours than an 8-bit palette holds"
+    index = {px: i for i, px in enumerate(palette)}
+    w, h = len(rows[0]), len(rows)
+    stride = (w + 3) & ~3
+    data = b"".join(bytes(index[px] for px in row) + b"\0" * (stride - w) for row in reversed(rows))
+    colours = b"".join(bytes((b, g, r, 0)) for (r, g, b) in palette)
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 0, len(data), 2835, 2835, len(palette),
+                       0)
+    start = 14 + len(info) + len(colours)
+    return b"BM" + struct.pack("<IHHI", start + len(data), 0, 0, start) + info + colours + data
 
 
 VIEWER_HUES = [(40, 110, 220), (220, 60, 60), (60, 170, 80), (230, 150, 30), (150, 70, 200),
