@@ -1,4 +1,5 @@
-// SHA-256 of a stretch of a file, from the system's cryptographic provider.
+// SHA-256 of a stretch of a file: with the processor's SHA extensions where it has them,
+// else from the system's cryptographic provider.
 #pragma once
 
 #include <windows.h>
@@ -12,3 +13,6 @@ constexpr DWORD kDigestBytes = 32;
 // given) became nonzero before the last read.
 bool ComputeSpanDigest(HANDLE file, const FileSpan& span, BYTE (&digest)[kDigestBytes],
                        volatile LONG* stop = nullptr);
+// The same through the system's provider, whatever the processor has.
+bool ComputeSpanDigestWithProvider(HANDLE file, const FileSpan& span,
+                                   BYTE (&digest)[kDigestBytes], volatile LONG* stop = nullptr);
