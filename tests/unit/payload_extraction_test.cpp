@@ -699,7 +699,9 @@ TEST_F(PayloadExtraction, EntriesOfEverySizeArriveWhole) {
   }
   const size_t sizes[] = {0, 1, 8191, 8192, 8193, 300000, 700000};
   TestZipWriter zip;
-  for (size_t size : sizes) zip.File("n" + std::to_string(size) + ".bin", noise.substr(0, size));
+  for (size_t size : sizes) {
+    zip.File(std::string("n") + std::to_string(size) + ".bin", noise.substr(0, size));
+  }
   ASSERT_EQ(Extract(zip), 0);
   for (size_t size : sizes) {
     SCOPED_TRACE(size);
