@@ -9,7 +9,8 @@
 class TheApp : public CWinApp {
  public:
   // Hardens the library search, then runs the wizard (which loads the common controls) or,
-  // with "/silent", the unattended installation (which never loads them). Always FALSE: no message loop follows.
+  // with "/silent", the unattended installation (which never loads them). Always FALSE: no
+  // message loop follows.
   BOOL InitInstance() override;
   int ExitInstance() override { return exitCode_; }
 

@@ -21,6 +21,7 @@ struct Entry {
   char name[kNameBytes];
   bool nameFits;
   DWORD dosDateTime;
+  ZPOS64_T declaredSize;  // inflated size, as the central directory declares it
   wchar_t path[kPathUnits];
 };
 
@@ -40,6 +41,7 @@ bool ReadEntry(unzFile archive, Entry* entry) {
                                     kNameBytes);
   if (!entry->nameFits) memcpy(entry->name, stored, kNameBytes);
   entry->dosDateTime = info.dosDate;
+  entry->declaredSize = info.uncompressed_size;
   return true;
 }
 
@@ -80,16 +82,6 @@ void FolderPathOf(const Entry& entry, wchar_t (&folderPath)[kPathUnits]) {
   if (!ToPathName(folder, folderPath)) folderPath[0] = L'\0';
 }
 
-// The inflated size the central directory declares for the current entry.
-bool DeclaredSize(unzFile archive, ZPOS64_T* size) {
-  unz_file_info64 info;
-  if (unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
-    return false;
-  }
-  *size = info.uncompressed_size;
-  return true;
-}
-
 // Hands the entry's inflated data on block by block: true when exactly the declared bytes
 // came out and their CRC-32 matched; the last block then closes the file. A stream that ends
 // early falls short here; minizip checks the CRC-32 only when every declared byte was read.
@@ -114,15 +106,14 @@ bool CopyEntryData(unzFile archive, ZPOS64_T declared, DWORD dosDateTime,
 }
 
 EntryResult ExtractFileEntry(unzFile archive, const Entry& entry, OutputPipeline* output) {
-  ZPOS64_T declared = 0;
-  if (!DeclaredSize(archive, &declared) || unzOpenCurrentFile(archive) != UNZ_OK) {
+  if (unzOpenCurrentFile(archive) != UNZ_OK) {
     unzCloseCurrentFile(archive);
     return EntryResult::kWalkEnds;
   }
   wchar_t folderPath[kPathUnits];
   FolderPathOf(entry, folderPath);
   if (!output->BeginFile(entry.path, folderPath) ||
-      !CopyEntryData(archive, declared, entry.dosDateTime, output)) {
+      !CopyEntryData(archive, entry.declaredSize, entry.dosDateTime, output)) {
     output->AbandonFile();
     unzCloseCurrentFile(archive);
     return EntryResult::kWalkEnds;

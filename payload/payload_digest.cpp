@@ -9,6 +9,8 @@
 
 namespace {
 
+static_assert(Sha256Extensions::kDigestBytes == kDigestBytes, "one digest size");
+
 // Bytes hashed per read.
 constexpr DWORD kChunkBytes = 1 << 18;
 

@@ -16,7 +16,6 @@ class Image:
         pe = struct.unpack_from("<I", data, 0x3C)[0]
         sections, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
         optional = pe + 24
-        self.headers = struct.unpack_from("<I", data, optional + 60)[0]
         self.resource_rva = struct.unpack_from("<I", data, optional + 112 + 2 * 8)[0]
         self.sections = []
         for i in range(sections):
