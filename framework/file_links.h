@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace lk {
 
 enum class LinkState {
@@ -25,5 +27,31 @@ LinkState QueryLinkState(HANDLE file);
 
 // True for the reparse tags that redirect a name to another place.
 bool IsNameSurrogateTag(DWORD reparseTag);
+
+// Links that an elevated run may follow: those whose owner is the Administrators group,
+// SYSTEM or TrustedInstaller, as the system's redirection trust has it. Any other owner
+// may be an ordinary user of the machine.
+bool IsTrustedLinkOwner(PSID owner);
+// The same for the owner of an opened name; false when it cannot be read.
+bool HasTrustedOwner(HANDLE file);
+
+// Whether every folder on the way to path can be used without following a link that an
+// ordinary user could have made. chosen is the folder the installation was told to use
+// (the target, the settings folder, the current directory for the log): it and the
+// folders above it may be links only when HasTrustedOwner; below it no link is followed
+// at all, and path itself must not be a link. Missing folders at the end are fine (they
+// are yet to be made); a name that cannot be looked at is not. Both paths are absolute,
+// path lies in or below chosen (else false).
+bool IsReachableWithoutUntrustedLinks(const std::wstring& chosen, const std::wstring& path);
+
+// The path of what an open handle refers to, after every link, in its plain form
+// (C:\... or \\server\share\...); empty when it cannot be read.
+std::wstring FinalPathOf(HANDLE file);
+
+// True when the open handle refers to the file at path once the links of path's
+// folders that IsReachableWithoutUntrustedLinks allowed are followed: the final path of
+// folder (opened now) joined with the rest of path. For checking a handle after it was
+// opened, before it is written through, renamed or marked for deletion.
+bool IsOpenedAt(HANDLE file, const std::wstring& folder, const std::wstring& path);
 
 }  // namespace lk

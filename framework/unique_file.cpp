@@ -63,4 +63,19 @@ ScopedFileHandle CreateUniqueFile(const wchar_t* folder, const wchar_t* stem,
   return ScopedFileHandle();
 }
 
+bool CreateUniqueFolder(const wchar_t* folder, const wchar_t* stem, FolderProtection protection,
+                        wchar_t* path, size_t capacity) {
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    wchar_t name[kNameUnits] = {};
+    if (!FormName(stem, L"", NameSeed(attempt), name) ||
+        !JoinPath(folder, name, path, capacity)) {
+      break;
+    }
+    if (CreateProtectedFolder(path, protection)) return true;
+    if (!IsNameTaken(GetLastError())) break;
+  }
+  if (capacity > 0) path[0] = L'\0';
+  return false;
+}
+
 }  // namespace lk

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 
+#include "framework/protected_folder.h"
 #include "framework/scoped_handles.h"
 
 namespace lk {
@@ -20,5 +21,10 @@ constexpr size_t kUniqueNameChars = 4;
 ScopedFileHandle CreateUniqueFile(const wchar_t* folder, const wchar_t* stem,
                                   const wchar_t* extension, DWORD attributes, wchar_t* path,
                                   size_t capacity);
+
+// Creates a new folder folder\<stem><unique> with the protection, named as above; never
+// one that exists already. Its path goes to path; false when none could be created.
+bool CreateUniqueFolder(const wchar_t* folder, const wchar_t* stem, FolderProtection protection,
+                        wchar_t* path, size_t capacity);
 
 }  // namespace lk
