@@ -6,12 +6,13 @@
 // installation, and without the message box abort shows in a GUI program (the unattended
 // mode shows no window; abort's exit code 3 would read as an installation whose
 // registration is incomplete).
+#include "app/library_failures.h"
+
 #include <windows.h>
 
 #include <cstdlib>
 #include <new>
 
-#include "app/library_failures.h"
 #include "app/the_app.h"
 
 void EndProcessOnLibraryFailure() {
