@@ -97,11 +97,10 @@ bool CopyEntryData(unzFile archive, ZPOS64_T declared, DWORD dosDateTime,
     if (copied > declared) return false;
     if (copied == declared) {
       if (unzCloseCurrentFile(archive) != UNZ_OK) return false;
-      output->EndFile(static_cast<DWORD>(got), dosDateTime);
-      return true;
+      return output->EndFile(static_cast<DWORD>(got), dosDateTime);
     }
     if (got == 0) return false;
-    output->SendBlock(static_cast<DWORD>(got));
+    if (!output->SendBlock(static_cast<DWORD>(got))) return false;
   }
 }
 

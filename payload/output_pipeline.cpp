@@ -74,7 +74,14 @@ void OutputPipeline::Send() {
   WakeConditionVariable(&filled_);
 }
 
+bool OutputPipeline::Expect(WalkState a, WalkState b) {
+  if (!orderBroken_ && (state_ == a || state_ == b)) return true;
+  orderBroken_ = true;
+  return false;
+}
+
 bool OutputPipeline::MakeFolder(const wchar_t* path) {
+  if (!Expect(WalkState::kNoFile, WalkState::kNoFile)) return false;
   Block* block = Reserve();
   if (!block) return false;
   block->steps = kFolder;
@@ -84,40 +91,64 @@ bool OutputPipeline::MakeFolder(const wchar_t* path) {
 }
 
 bool OutputPipeline::BeginFile(const wchar_t* path, const wchar_t* folderPath) {
+  if (!Expect(WalkState::kNoFile, WalkState::kNoFile)) return false;
   Block* block = Reserve();
   if (!block) return false;
   block->steps = kBegin;
   CopyPath(path, block->path);
   CopyPath(folderPath, block->folderPath);
+  state_ = WalkState::kFileBegun;
+  fileHandedOn_ = false;
   return true;
 }
 
 char* OutputPipeline::NextBlock() {
+  if (!Expect(WalkState::kFileBegun, WalkState::kBlockOpen)) return nullptr;
   Block* block = Reserve();
-  return block ? block->data : nullptr;
+  if (!block) return nullptr;
+  state_ = WalkState::kBlockOpen;
+  return block->data;
 }
 
-void OutputPipeline::SendBlock(DWORD size) {
+bool OutputPipeline::SendBlock(DWORD size) {
+  if (!Expect(WalkState::kBlockOpen, WalkState::kBlockOpen) || size > kBlockBytes) {
+    orderBroken_ = true;
+    return false;
+  }
   blocks_[sent_ % kBlocks].size = size;
   Send();
+  fileHandedOn_ = true;
+  state_ = WalkState::kFileBegun;
+  return true;
 }
 
-void OutputPipeline::EndFile(DWORD size, DWORD dosDateTime) {
-  Block& block = blocks_[sent_ % kBlocks];
-  block.size = size;
-  block.steps |= kEnd;
-  block.dosDateTime = dosDateTime;
+bool OutputPipeline::EndFile(DWORD size, DWORD dosDateTime) {
+  const WalkState allowed = size == 0 ? WalkState::kFileBegun : WalkState::kBlockOpen;
+  if (!Expect(allowed, WalkState::kBlockOpen) || size > kBlockBytes) {
+    orderBroken_ = true;
+    return false;
+  }
+  // After SendBlock no block is reserved yet: the end travels in a block of its own.
+  Block* block = Reserve();
+  if (!block) return false;
+  block->size = size;
+  block->steps |= kEnd;
+  block->dosDateTime = dosDateTime;
   Send();
+  state_ = WalkState::kNoFile;
+  return true;
 }
 
 void OutputPipeline::AbandonFile() {
-  Block* block = Reserve();
-  if (!block) return;
-  if (block->steps & kBegin) {
+  if (state_ == WalkState::kNoFile) return;
+  state_ = WalkState::kNoFile;
+  if (!fileHandedOn_) {
     // Never handed on: the file was not made, so there is nothing to take back.
     reserved_ = false;
     return;
   }
+  Block* block = Reserve();
+  if (!block) return;
   block->steps = kAbandon;
   block->size = 0;
   Send();
@@ -133,7 +164,7 @@ bool OutputPipeline::Finish() {
     WakeConditionVariable(&filled_);
     if (thread_) WaitForSingleObject(thread_.Get(), INFINITE);
   }
-  return thread_ && !stopped_ && !passedOver_;
+  return thread_ && !stopped_ && !passedOver_ && !orderBroken_;
 }
 
 // --- The writer's side ---

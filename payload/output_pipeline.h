@@ -29,25 +29,28 @@ class OutputPipeline {
   // Starts the writer thread; false when it did not start.
   bool Start();
 
-  // The walk's steps. Each one that returns false or nullptr found the writer stopped by a
-  // failed write: the walk ends there.
+  // The walk's steps, in the one order they make sense:
+  //   MakeFolder ... | BeginFile (NextBlock SendBlock)* [NextBlock] (EndFile | AbandonFile)
+  // Each one that returns false or nullptr found the writer stopped by a failed write, or
+  // was called out of that order (the walk state says where it is): the walk ends there,
+  // and Finish reports the unpacking as failed.
   //
-  // A folder entry: the folder is made unless a link lies on its way.
+  // A folder entry: the folder is made unless a link lies on its way. Between files only.
   bool MakeFolder(const wchar_t* path);
   // Starts a file entry at path. When a link lies on its way, or the file cannot be
   // started even after folderPath (may be empty) was made, the entry is passed over: its
-  // blocks are dropped. The file is begun together with its first block.
+  // blocks are dropped. The file is handed on together with its first block.
   bool BeginFile(const wchar_t* path, const wchar_t* folderPath);
-  // The block to fill next with up to kBlockBytes of the file's data. Asking again before
-  // the block was sent gives the same block.
+  // The block to fill next with up to kBlockBytes of the begun file's data. Asking again
+  // before the block was sent gives the same block.
   char* NextBlock();
-  // Hands on the filled block with size bytes.
-  void SendBlock(DWORD size);
-  // Hands on the file's last block (size may be 0); the file is stamped with dosDateTime
-  // and closed.
-  void EndFile(DWORD size, DWORD dosDateTime);
-  // The file's data is damaged: what was begun is removed on rollback, a file not yet
-  // handed on is never made.
+  // Hands on the block from NextBlock, filled with size bytes.
+  bool SendBlock(DWORD size);
+  // Hands on the file's last block: size bytes of the block from NextBlock, or none
+  // (size 0) after SendBlock; the file is stamped with dosDateTime and closed.
+  bool EndFile(DWORD size, DWORD dosDateTime);
+  // The file's data is damaged: what was handed on is removed on rollback, a file not yet
+  // handed on is never made. Without a begun file there is nothing to abandon.
   void AbandonFile();
 
   // Waits until the writer has carried out every step handed on; true when it wrote all of
@@ -66,9 +69,18 @@ class OutputPipeline {
     char* data;
   };
 
+  // Where the walk is in its order of calls.
+  enum class WalkState {
+    kNoFile,     // between files: a folder or a new file may come
+    kFileBegun,  // a file is begun; no block of it is being filled
+    kBlockOpen,  // the block from NextBlock is being filled
+  };
+
   // Walk side.
   Block* Reserve();
   void Send();
+  // True when the walk is in one of the states; otherwise the order is broken for good.
+  bool Expect(WalkState a, WalkState b);
 
   // Writer side.
   static DWORD WINAPI Run(void* self);
@@ -95,7 +107,10 @@ class OutputPipeline {
   bool stopped_ = false;       // set by the writer only
 
   // The walk's.
-  bool reserved_ = false;  // the block at sent_ is being filled
+  WalkState state_ = WalkState::kNoFile;
+  bool reserved_ = false;     // the block at sent_ is being filled
+  bool fileHandedOn_ = false;  // the begun file's first block was sent
+  bool orderBroken_ = false;  // a call came out of order
   bool finished_ = false;
 
   // The writer's; read by the walk once the writer ended.

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "framework/scoped_handles.h"
 #include "payload/archive_in_file.h"
@@ -258,6 +260,64 @@ TEST_F(OutputPipelineTest, PassedOverEntryDropsItsBlocksAndTheWalkGoesOn) {
   EXPECT_TRUE(transaction_.RollBack());
   SetFileAttributesW((target_ + L"a.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadTree(target_), before_) << Describe(ReadTree(target_));
+}
+
+// The walk's calls out of their order: the call fails at once, every later call fails too,
+// and the pipeline reports the unpacking as failed, so that no block ends up in a file it
+// was not meant for; the rollback leaves the target as it was. Each row is a sequence of
+// calls, the first of which may come before the wrong one.
+TEST_F(OutputPipelineTest, CallsOutOfOrderFailAtOnce) {
+  enum Call { kFolder, kBegin, kNext, kSend3, kSendTooMuch, kEnd0, kEnd3, kAbandon };
+  struct Case {
+    const char* what;
+    std::vector<Call> calls;  // the last one is out of order
+  };
+  const Case cases[] = {
+      {"a block without a file", {kNext}},
+      {"a block sent without NextBlock", {kBegin, kSend3}},
+      {"an end with data after a sent block", {kBegin, kNext, kSend3, kEnd3}},
+      {"an end without a file", {kEnd0}},
+      {"a block larger than the ring's", {kBegin, kNext, kSendTooMuch}},
+      {"a folder inside a file", {kBegin, kNext, kFolder}},
+      {"a file inside a file", {kBegin, kNext, kSend3, kBegin}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    InstallTransaction transaction(target_.c_str());
+    EntryOutput output(&transaction);
+    {
+      ASSERT_TRUE(SetCurrentDirectoryW(target_.c_str()));
+      OutputPipeline pipeline(&output);
+      ASSERT_TRUE(pipeline.Start());
+      auto call = [&](Call which) {
+        switch (which) {
+          case kFolder: return pipeline.MakeFolder(L"f");
+          case kBegin: return pipeline.BeginFile(L"b.txt", L"");
+          case kNext: {
+            char* block = pipeline.NextBlock();
+            if (block) memcpy(block, "abc", 3);
+            return block != nullptr;
+          }
+          case kSend3: return pipeline.SendBlock(3);
+          case kSendTooMuch: return pipeline.SendBlock(OutputPipeline::kBlockBytes + 1);
+          case kEnd0: return pipeline.EndFile(0, lktest::kTestEntryTime);
+          case kEnd3: return pipeline.EndFile(3, lktest::kTestEntryTime);
+          case kAbandon: pipeline.AbandonFile(); return true;
+        }
+        return false;
+      };
+      for (size_t i = 0; i + 1 < c.calls.size(); ++i) ASSERT_TRUE(call(c.calls[i])) << i;
+      EXPECT_FALSE(call(c.calls.back()));
+      // Broken for good: not even a new file may start.
+      pipeline.AbandonFile();
+      EXPECT_FALSE(pipeline.BeginFile(L"later.txt", L""));
+      EXPECT_FALSE(pipeline.Finish());
+      ASSERT_TRUE(SetCurrentDirectoryW(scratch_.Path().c_str()));
+    }
+    EXPECT_FALSE(lktest::FileExists(target_ + L"later.txt"));
+    EXPECT_TRUE(transaction.RollBack());
+    EXPECT_EQ(ReadTree(target_), before_) << Describe(ReadTree(target_));
+  }
 }
 
 }  // namespace
