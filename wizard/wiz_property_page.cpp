@@ -3,10 +3,25 @@
 #include "app/product_info.h"
 #include "app/string_table.h"
 #include "app/target_folder.h"
+#include "framework/scoped_handles.h"
 #include "res/resource.h"
+#include "wizard/display_scale.h"
 #include "wizard/wiz_property_sheet.h"
 
+namespace {
+
+// Height of the progress label's font on a 96-dpi screen.
+constexpr int kProgressFontHeight = 18;
+
+}  // namespace
+
 int CWizPropertyPage::Position() const { return sheet ? sheet->GetPageIndex(this) : -1; }
+
+BOOL CWizPropertyPage::OnInitDialog() {
+  const BOOL result = CPropertyPage::OnInitDialog();
+  if (sheet->Logo()) ShowLogo(sheet->Logo());
+  return result;
+}
 
 void CWizPropertyPage::DoDataExchange(CDataExchange* dx) {
   switch (Position()) {
@@ -19,7 +34,7 @@ void CWizPropertyPage::DoDataExchange(CDataExchange* dx) {
       DDX_Control(dx, IDC_PROGRESS_LABEL, sheet->progressLabel);
       sheet->progressLabel.textColour = RGB(255, 0, 0);
       sheet->progressLabel.SetLabelBold(TRUE);
-      sheet->progressLabel.SetLabelFont(18);
+      sheet->progressLabel.SetLabelFont(ScaleToDpi(kProgressFontHeight, SystemDpi()));
       break;
     default:
       break;
@@ -87,6 +102,16 @@ HWND CWizPropertyPage::PageWindow(int position) const { return sheet->PageWindow
 void CWizPropertyPage::ShowMessage(UINT textId, UINT icon) const {
   MessageBoxW(SheetWindow(), LoadResString(textId).c_str(), LoadResString(IDS_CAPTION).c_str(),
               MB_OK | icon);
+}
+
+// Every picture control of the page shows logo instead of its template's bitmap, which it
+// hands back and which is released here; the control takes the logo's size.
+void CWizPropertyPage::ShowLogo(HBITMAP logo) const {
+  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) continue;
+    lk::ScopedGdiObject templateBitmap(reinterpret_cast<HGDIOBJ>(
+        SendMessageW(child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo))));
+  }
 }
 
 void CWizPropertyPage::SetHeadingFont(int headingId) const {
