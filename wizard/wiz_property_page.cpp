@@ -1,5 +1,7 @@
 #include "wizard/wiz_property_page.h"
 
+#include <algorithm>
+
 #include "app/product_info.h"
 #include "app/string_table.h"
 #include "app/target_folder.h"
@@ -12,6 +14,14 @@ namespace {
 
 // Height of the progress label's font on a 96-dpi screen.
 constexpr int kProgressFontHeight = 18;
+
+// Moves the span [start, end) back inside [0, limit), shortened only when it is longer.
+void FitSpan(LONG& start, LONG& end, LONG limit) {
+  if (end <= limit) return;
+  const LONG length = std::min(end - start, limit);
+  start = std::max(0L, std::min(start, limit - length));
+  end = start + length;
+}
 
 }  // namespace
 
@@ -42,6 +52,7 @@ void CWizPropertyPage::DoDataExchange(CDataExchange* dx) {
 }
 
 BOOL CWizPropertyPage::OnSetActive() {
+  KeepControlsOnPage();
   switch (Position()) {
     case kOptionsPagePosition: ActivateOptionsPage(); break;
     case kWhatsNewPagePosition: ActivateWhatsNewPage(); break;
@@ -111,6 +122,26 @@ void CWizPropertyPage::ShowLogo(HBITMAP logo) const {
     if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) continue;
     lk::ScopedGdiObject templateBitmap(reinterpret_cast<HGDIOBJ>(
         SendMessageW(child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo))));
+  }
+}
+
+// The sheet measures the page area in its own font's dialog units, the page places its
+// controls in its template's font: at some scales the two differ by a rounding, and a
+// control on the template's edge reaches a pixel past the page. Such a control is moved
+// back onto the page.
+void CWizPropertyPage::KeepControlsOnPage() const {
+  RECT page = {};
+  ::GetClientRect(m_hWnd, &page);
+  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    RECT rect = {};
+    ::GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+    RECT fitted = rect;
+    FitSpan(fitted.left, fitted.right, page.right);
+    FitSpan(fitted.top, fitted.bottom, page.bottom);
+    if (EqualRect(&rect, &fitted)) continue;
+    SetWindowPos(child, nullptr, fitted.left, fitted.top, fitted.right - fitted.left,
+                 fitted.bottom - fitted.top, SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 

@@ -59,6 +59,7 @@ class CWizPropertyPage : public CPropertyPage {
   void ShowMessage(UINT textId, UINT icon) const;
   void SetHeadingFont(int headingId) const;
   void ShowLogo(HBITMAP logo) const;
+  void KeepControlsOnPage() const;
 };
 
 // The choice of the association list: flag i is 1 for every row whose check box is not
