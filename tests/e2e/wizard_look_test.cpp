@@ -1,5 +1,6 @@
-// What the user sees of the wizard: every page's texts and logo, pictures of the five
-// pages (kept for the documentation), and the licence link.
+// What the user sees of the wizard: every page's texts, heading and logo in proportion at
+// every display scale, pictures of the five pages (kept for the documentation), and the
+// licence link by mouse and by keyboard.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -267,8 +268,7 @@ class WizardLook : public WizardTest {
   // page's body text. The answer No installs without associating.
   void InstallLookingAtTheProgressLabel() {
     HWND ready = wizard_.ActivePageWindow();
-    const int bodyHeight =
-        FirstLetterHeight(GetDlgItem(ready, IDC_READY_FOLDER), IsDarkText);
+    const int bodyHeight = FirstLetterHeight(GetDlgItem(ready, IDC_READY_FOLDER), IsDarkText);
     ASSERT_TRUE(wizard_.Press(kNextButton));
     HWND box = wizard_.WaitForMessageBox(30000);
     ASSERT_NE(nullptr, box);
