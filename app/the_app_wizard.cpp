@@ -6,6 +6,7 @@
 #include "app/the_app.h"
 #include "framework/common_controls.h"
 #include "res/resource.h"
+#include "wizard/display_scale.h"
 #include "wizard/wiz_property_page.h"
 #include "wizard/wiz_property_sheet.h"
 
@@ -17,20 +18,26 @@ CWizPropertySheet wizardSheet;
 constexpr UINT kPageTemplates[] = {IDD_OPTIONS_PAGE, IDD_WHATS_NEW_PAGE, IDD_ASSOCIATION_PAGE,
                                    IDD_READY_PAGE, IDD_FINISH_PAGE};
 
+// Height of the heading font on a 96-dpi screen.
+constexpr int kHeadingFontHeight = 20;
+
 }  // namespace
 
 int TheApp::RunWizard() {
   // Only the wizard shows common controls; they stay loaded until it returns.
   const lk::CommonControls commonControls;
 
+  // Sizes in pixels follow the screen's scale, as the pages' dialog units do.
+  const int dpi = SystemDpi();
   headingFontDescription = {};
-  headingFontDescription.lfHeight = 20;
+  headingFontDescription.lfHeight = ScaleToDpi(kHeadingFontHeight, dpi);
   headingFontDescription.lfQuality = ANTIALIASED_QUALITY;
   const bool xpOrLater = IsOsVersionAtLeast(5, 1);
   headingFontDescription.lfWeight = xpOrLater ? FW_BOLD : FW_SEMIBOLD;
   wcsncpy(headingFontDescription.lfFaceName, xpOrLater ? L"Arial" : L"MS Sans Serif",
           LF_FACESIZE - 1);
   wizardSheet.headingFont.Reset(CreateFontIndirectW(&headingFontDescription));
+  wizardSheet.logo.Reset(LoadScaledLogo(dpi));
   wizardSheet.associationList = nullptr;
   wizardSheet.payload = &payload_;
 

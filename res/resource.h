@@ -25,6 +25,9 @@
 // Images, texts and the payload.
 #define IDI_SETUP             111
 #define IDB_LOGO              113
+#define IDB_LOGO_125          114  // the logo for displays scaled to 125 %, 150 %, 200 %
+#define IDB_LOGO_150          115
+#define IDB_LOGO_200          116
 #define IDR_RELEASE_NOTES     128
 #define IDR_PAYLOAD           210
 #define IDR_PAYLOAD_DIGEST    211  // SHA-256 of the payload archive

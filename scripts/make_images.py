@@ -68,19 +68,37 @@ def ico_bytes(hue, sizes=(16, 32, 48)):
     return out + b"".join(images)
 
 
-def logo_bmp(w=88, h=31):
-    """The logo: a blue band with a lens and light stripes."""
+LOGO_SIZE = (88, 31)
+# The display scales the setup has a logo bitmap for, in percent; each is drawn from the
+# same shapes at its own size, so that it is as sharp as the one of 100 %.
+LOGO_SCALES = (100, 125, 150, 200)
+
+
+def scaled(pixels, percent):
+    """A length of the logo at 100 %, at the scale, rounded as Windows' MulDiv rounds."""
+    return (pixels * percent + 50) // 100
+
+
+def logo_bmp(percent=100):
+    """The logo: a blue band with a lens and light stripes, drawn at percent of its size."""
+    w, h = scaled(LOGO_SIZE[0], percent), scaled(LOGO_SIZE[1], percent)
+    s = percent / 100.0
+    lens_at, lens_size = scaled(3, percent), scaled(25, percent)
     rows = []
     for y in range(h):
+        # Where the pixel's centre lies in the logo of 100 %: the stripes are 3 of its rows
+        # in every 6 from row 6 to row 24, across its columns 40 to 84.
+        v = (y + 0.5) / s
+        on_stripe_row = 6 <= v < 25 and (v - 6) % 6 < 3
         row = []
         for x in range(w):
             t = x / (w - 1)
             px = (int(20 + 40 * t), int(70 + 60 * t), int(160 + 80 * t))
-            if 6 <= y <= 24 and 40 <= x <= 84 and (y - 6) % 6 < 3:
+            if on_stripe_row and 40 <= (x + 0.5) / s < 85:
                 px = (235, 240, 250)
-            lx, ly = x - 3, y - 3
-            if 0 <= lx < 25 and 0 <= ly < 25:
-                p = lens_pixel(lx, ly, 25, (250, 190, 40))
+            lx, ly = x - lens_at, y - lens_at
+            if 0 <= lx < lens_size and 0 <= ly < lens_size:
+                p = lens_pixel(lx, ly, lens_size, (250, 190, 40))
                 if p[3]:
                     px = p[:3]
             row.append(px)
@@ -128,7 +146,14 @@ def write(path, data):
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--out", required=True, help="output folder")
-    out = ap.parse_args().out
+    ap.add_argument("--scaled-logos", action="store_true",
+                    help="draw only the logo at the scales above 100 % (logo_<percent>.bmp)")
+    args = ap.parse_args()
+    out = args.out
+    if args.scaled_logos:
+        for percent in LOGO_SCALES[1:]:
+            write(os.path.join(out, "logo_%d.bmp" % percent), logo_bmp(percent))
+        return
     write(os.path.join(out, "lumenkast.ico"), ico_bytes((40, 110, 220)))
     write(os.path.join(out, "logo.bmp"), logo_bmp())
     for i, hue in enumerate(VIEWER_HUES):

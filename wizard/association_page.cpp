@@ -4,6 +4,7 @@
 
 #include "integration/format_catalogue.h"
 #include "res/resource.h"
+#include "wizard/display_scale.h"
 #include "wizard/wiz_property_page.h"
 #include "wizard/wiz_property_sheet.h"
 
@@ -11,6 +12,9 @@ namespace {
 
 constexpr UINT kUnchecked = 1;
 constexpr UINT kChecked = 2;
+// What the two columns leave of the list's width on a 96-dpi screen: room for the vertical
+// scroll bar, which grows with the screen's scale.
+constexpr int kScrollBarRoom = 25;
 
 void InsertColumn(HWND list, int index, int width) {
   LVCOLUMNW column = {};
@@ -36,7 +40,7 @@ void CWizPropertyPage::SetUpFormatList(HWND list) {
   GetWindowRect(list, &bounds);
   const int width = bounds.right - bounds.left;
   InsertColumn(list, 0, width / 3);
-  InsertColumn(list, 1, (2 * width) / 3 - 25);
+  InsertColumn(list, 1, (2 * width) / 3 - ScaleToDpi(kScrollBarRoom, SystemDpi()));
 
   for (int row = 0; row < FormatCount; ++row) {
     LVITEMW item = {};

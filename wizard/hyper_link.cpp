@@ -6,6 +6,13 @@
 #include "framework/path.h"
 #include "wizard/browser_command.h"
 
+namespace {
+
+// Bit 30 of a key message's flags: the key was down before (a repeat of a held key).
+constexpr LPARAM kKeyWasDown = 1 << 30;
+
+}  // namespace
+
 CHyperLink::~CHyperLink() {
   if (linkCursor) DestroyCursor(linkCursor);
 }
@@ -37,7 +44,8 @@ BOOL CHyperLink::DestroyWindow() {
 }
 
 void CHyperLink::PreSubclassWindow() {
-  SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(GetStyle() | SS_NOTIFY));
+  // Clicks are notified, and the keyboard reaches the link in its dialog's tab order.
+  SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(GetStyle() | SS_NOTIFY | WS_TABSTOP));
   std::wstring text = GetWindowText();
   if (target.empty()) target = text;
   if (text.empty()) SetWindowText(target.c_str());
@@ -130,6 +138,20 @@ LRESULT CHyperLink::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_ERASEBKGND:
       return OnEraseBackground(reinterpret_cast<HDC>(wParam));
+    case WM_PAINT:
+      OnPaint();
+      return 0;
+    case WM_GETDLGCODE:
+      return OnGetDialogCode(reinterpret_cast<const MSG*>(lParam));
+    case WM_KEYDOWN:
+      if (OnKeyDown(wParam, lParam)) return 0;
+      return Default();
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE:
+      // The focus rectangle comes or goes.
+      Invalidate(TRUE);
+      return Default();
     default:
       return CStatic::WindowProc(message, wParam, lParam);
   }
@@ -185,4 +207,38 @@ BOOL CHyperLink::OnEraseBackground(HDC dc) {
   GetClientRect(m_hWnd, &client);
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   return TRUE;
+}
+
+void CHyperLink::OnPaint() {
+  PAINTSTRUCT paint = {};
+  HDC dc = BeginPaint(m_hWnd, &paint);
+  // The static control draws its text into this device context, so that the focus
+  // rectangle is drawn once over exactly what was painted.
+  SendMessageW(m_hWnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  if (ShowsFocus()) {
+    RECT client = {};
+    GetClientRect(m_hWnd, &client);
+    DrawFocusRect(dc, &client);
+  }
+  EndPaint(m_hWnd, &paint);
+}
+
+bool CHyperLink::ShowsFocus() {
+  return GetFocus() == m_hWnd && !(SendMessageW(m_hWnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+}
+
+LRESULT CHyperLink::OnGetDialogCode(const MSG* message) {
+  // Enter opens the link instead of pressing the dialog's default button.
+  const LRESULT code = Default();
+  if (message && message->message == WM_KEYDOWN && message->wParam == VK_RETURN) {
+    return code | DLGC_WANTMESSAGE;
+  }
+  return code;
+}
+
+bool CHyperLink::OnKeyDown(WPARAM key, LPARAM flags) {
+  if (key != VK_RETURN && key != VK_SPACE) return false;
+  // A held key opens the target once.
+  if (!(flags & kKeyWasDown)) OnClicked();
+  return true;
 }

@@ -1,5 +1,7 @@
 // A static text turned into a web link: link colours, underline, hand cursor, and a
 // click that opens the target through the shell or the browser registered for ".htm".
+// The link is a tab stop of its dialog: focused, it shows a focus rectangle, and Enter or
+// Space opens the target as a click does.
 #pragma once
 
 #include <windows.h>
@@ -37,7 +39,7 @@ class CHyperLink : public CStatic {
   UINT timerId = 100;
 
  protected:
-  // Attaching: notify style, target and text, fonts, size, cursor.
+  // Attaching: notify and tab-stop styles, target and text, fonts, size, cursor.
   void PreSubclassWindow() override;
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -51,4 +53,8 @@ class CHyperLink : public CStatic {
   void OnTimer();
   void OnClicked();
   BOOL OnEraseBackground(HDC dc);
+  void OnPaint();
+  LRESULT OnGetDialogCode(const MSG* message);
+  bool OnKeyDown(WPARAM key, LPARAM flags);
+  bool ShowsFocus();
 };

@@ -1,12 +1,37 @@
 #include "wizard/wiz_property_page.h"
 
+#include <algorithm>
+
 #include "app/product_info.h"
 #include "app/string_table.h"
 #include "app/target_folder.h"
+#include "framework/scoped_handles.h"
 #include "res/resource.h"
+#include "wizard/display_scale.h"
 #include "wizard/wiz_property_sheet.h"
 
+namespace {
+
+// Height of the progress label's font on a 96-dpi screen.
+constexpr int kProgressFontHeight = 18;
+
+// Moves the span [start, end) back inside [0, limit), shortened only when it is longer.
+void FitSpan(LONG& start, LONG& end, LONG limit) {
+  if (end <= limit) return;
+  const LONG length = std::min(end - start, limit);
+  start = std::max(0L, std::min(start, limit - length));
+  end = start + length;
+}
+
+}  // namespace
+
 int CWizPropertyPage::Position() const { return sheet ? sheet->GetPageIndex(this) : -1; }
+
+BOOL CWizPropertyPage::OnInitDialog() {
+  const BOOL result = CPropertyPage::OnInitDialog();
+  if (sheet->Logo()) ShowLogo(sheet->Logo());
+  return result;
+}
 
 void CWizPropertyPage::DoDataExchange(CDataExchange* dx) {
   switch (Position()) {
@@ -19,7 +44,7 @@ void CWizPropertyPage::DoDataExchange(CDataExchange* dx) {
       DDX_Control(dx, IDC_PROGRESS_LABEL, sheet->progressLabel);
       sheet->progressLabel.textColour = RGB(255, 0, 0);
       sheet->progressLabel.SetLabelBold(TRUE);
-      sheet->progressLabel.SetLabelFont(18);
+      sheet->progressLabel.SetLabelFont(ScaleToDpi(kProgressFontHeight, SystemDpi()));
       break;
     default:
       break;
@@ -27,6 +52,7 @@ void CWizPropertyPage::DoDataExchange(CDataExchange* dx) {
 }
 
 BOOL CWizPropertyPage::OnSetActive() {
+  KeepControlsOnPage();
   switch (Position()) {
     case kOptionsPagePosition: ActivateOptionsPage(); break;
     case kWhatsNewPagePosition: ActivateWhatsNewPage(); break;
@@ -87,6 +113,36 @@ HWND CWizPropertyPage::PageWindow(int position) const { return sheet->PageWindow
 void CWizPropertyPage::ShowMessage(UINT textId, UINT icon) const {
   MessageBoxW(SheetWindow(), LoadResString(textId).c_str(), LoadResString(IDS_CAPTION).c_str(),
               MB_OK | icon);
+}
+
+// Every picture control of the page shows logo instead of its template's bitmap, which it
+// hands back and which is released here; the control takes the logo's size.
+void CWizPropertyPage::ShowLogo(HBITMAP logo) const {
+  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) continue;
+    lk::ScopedGdiObject templateBitmap(reinterpret_cast<HGDIOBJ>(
+        SendMessageW(child, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo))));
+  }
+}
+
+// The sheet measures the page area in its own font's dialog units, the page places its
+// controls in its template's font: at some scales the two differ by a rounding, and a
+// control on the template's edge reaches a pixel past the page. Such a control is moved
+// back onto the page.
+void CWizPropertyPage::KeepControlsOnPage() const {
+  RECT page = {};
+  ::GetClientRect(m_hWnd, &page);
+  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    RECT rect = {};
+    ::GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+    RECT fitted = rect;
+    FitSpan(fitted.left, fitted.right, page.right);
+    FitSpan(fitted.top, fitted.bottom, page.bottom);
+    if (EqualRect(&rect, &fitted)) continue;
+    SetWindowPos(child, nullptr, fitted.left, fitted.top, fitted.right - fitted.left,
+                 fitted.bottom - fitted.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 void CWizPropertyPage::SetHeadingFont(int headingId) const {

@@ -30,6 +30,8 @@ class CWizPropertyPage : public CPropertyPage {
   int Position() const;
 
  protected:
+  // The framework's initialisation, then the logo for the screen's scale.
+  BOOL OnInitDialog() override;
   void DoDataExchange(CDataExchange* dx) override;
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
@@ -56,6 +58,8 @@ class CWizPropertyPage : public CPropertyPage {
   HWND PageWindow(int position) const;
   void ShowMessage(UINT textId, UINT icon) const;
   void SetHeadingFont(int headingId) const;
+  void ShowLogo(HBITMAP logo) const;
+  void KeepControlsOnPage() const;
 };
 
 // The choice of the association list: flag i is 1 for every row whose check box is not

@@ -27,6 +27,9 @@ class CWizPropertySheet : public CPropertySheet {
 
   // Font of the page headings, made by the application and released with the sheet.
   lk::ScopedGdiObject headingFont;
+  // The logo drawn for the screen's scale, loaded by the application; null at 100 %, where
+  // the pages show the bitmap of their templates.
+  lk::ScopedGdiObject logo;
   // List control 1579 of the association page; null until that page is first shown.
   HWND associationList = nullptr;
   // Control 1045 of the options page.
@@ -40,6 +43,7 @@ class CWizPropertySheet : public CPropertySheet {
   const PayloadSource* payload = nullptr;
 
   HFONT HeadingFont() const { return static_cast<HFONT>(headingFont.Get()); }
+  HBITMAP Logo() const { return static_cast<HBITMAP>(logo.Get()); }
   // Enables or disables one of the sheet's buttons by command id.
   void EnableButton(int id, BOOL enable) const;
   // The window of the page at position, or null while it has none.

@@ -511,4 +511,43 @@ void WizardTest::RemoveTraces() {
   RemoveTree(AppDataSettingsFolder());
 }
 
+namespace {
+
+constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+constexpr wchar_t kDpiValue[] = L"LogPixels";
+
+}  // namespace
+
+ScopedDisplayDpi::ScopedDisplayDpi(DWORD dpi) {
+  DWORD size = sizeof(old_);
+  hadValue_ = RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, kDpiValue, RRF_RT_REG_DWORD, nullptr,
+                           &old_, &size) == ERROR_SUCCESS;
+  EXPECT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, kDpiValue, REG_DWORD,
+                                           &dpi, sizeof(dpi)));
+}
+
+ScopedDisplayDpi::~ScopedDisplayDpi() {
+  if (hadValue_) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, kDpiValue, REG_DWORD, &old_, sizeof(old_));
+  } else {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, kDpiValue);
+  }
+}
+
+HWND FocusedControl(const WizardProcess& wizard) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof(info);
+  const DWORD thread = GetWindowThreadProcessId(wizard.Sheet(), nullptr);
+  if (!thread || !GetGUIThreadInfo(thread, &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+bool PressKey(const WizardProcess& wizard, WORD key) {
+  HWND focus = FocusedControl(wizard);
+  if (!focus) return false;
+  constexpr LPARAM kDown = 1;                               // one press
+  constexpr LPARAM kUp = 1 | (1 << 30) | (LPARAM{1} << 31);  // was down, goes up
+  return PostMessageW(focus, WM_KEYDOWN, key, kDown) && PostMessageW(focus, WM_KEYUP, key, kUp);
+}
+
 }  // namespace lktest

@@ -185,4 +185,26 @@ class WizardTest : public ::testing::Test {
   WizardProcess wizard_;
 };
 
+// The screen's dots per inch for the processes started while the object lives: the value
+// "LogPixels" of HKEY_CURRENT_USER\Control Panel\Desktop, which Wine reads when a process
+// starts (96 is 100 %, 192 is 200 %). What was there before is put back afterwards.
+class ScopedDisplayDpi {
+ public:
+  explicit ScopedDisplayDpi(DWORD dpi);
+  ~ScopedDisplayDpi();
+  ScopedDisplayDpi(const ScopedDisplayDpi&) = delete;
+  ScopedDisplayDpi& operator=(const ScopedDisplayDpi&) = delete;
+
+ private:
+  bool hadValue_ = false;
+  DWORD old_ = 0;
+};
+
+// The control of the wizard that has the keyboard focus; null when none has.
+HWND FocusedControl(const WizardProcess& wizard);
+// Presses key where the wizard's keyboard focus is (key down and key up posted, so that
+// they pass the sheet's dialog manager as typed keys do); false when nothing has the focus.
+// The key is handled after this returns.
+bool PressKey(const WizardProcess& wizard, WORD key);
+
 }  // namespace lktest

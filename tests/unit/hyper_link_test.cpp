@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
+#include <utility>
 
 #include "dialog_template_fixture.h"
 #include "framework/dialog.h"
@@ -35,6 +37,100 @@ class LinkDialog : public CDialog {
  private:
   lktest::DialogTemplate template_;
 };
+
+// A dialog with a default OK button and, after it in the tab order, a link; it counts the
+// OK commands that reach it. Keys are pressed through the dialog manager, as the message
+// loop of a dialog (or of a property sheet) hands them over.
+class KeyboardDialog : public CDialog {
+ public:
+  explicit KeyboardDialog(const wchar_t* target)
+      : CDialog(0),
+        template_(WS_POPUP | WS_VISIBLE, 150, 100, 220, 60,
+                  {{IDOK, L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, L"OK", 10, 30, 50, 14},
+                   {kLinkId, L"STATIC", SS_LEFT, L"Lumenkast EULA", 10, 10, 200, 12}}) {
+    link.target = target;
+    CreateIndirect(template_.Get(), nullptr);
+  }
+  ~KeyboardDialog() override {
+    if (m_hWnd) ::DestroyWindow(m_hWnd);
+  }
+
+  // One press of key (a repeat: the key was held down) at the focused control.
+  void Press(WPARAM key, bool repeat = false) {
+    const LPARAM down = repeat ? (1 << 30) | 1 : 1;
+    const LPARAM up = (1u << 31) | (1 << 30) | 1;
+    for (const auto& [message, flags] : {std::pair{WM_KEYDOWN, down}, std::pair{WM_KEYUP, up}}) {
+      MSG msg = {};
+      msg.hwnd = GetFocus();
+      msg.message = message;
+      msg.wParam = key;
+      msg.lParam = flags;
+      if (!IsDialogMessageW(m_hWnd, &msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+      lktest::PumpMessages();
+    }
+  }
+
+  CHyperLink link;
+  int okCommands = 0;
+
+ protected:
+  void DoDataExchange(CDataExchange* dx) override { DDX_Control(dx, kLinkId, link); }
+  BOOL OnCommand(WPARAM wParam, LPARAM) override {
+    if (LOWORD(wParam) == IDOK) ++okCommands;
+    return TRUE;
+  }
+
+ private:
+  lktest::DialogTemplate template_;
+};
+
+// While it lives, the browser registered for ".htm" files (in a scratch registry) appends
+// a line to a file each time it is started; the shell cannot open kUnopenableTarget, so a
+// link to it starts that browser.
+class HtmBrowserRecorder {
+ public:
+  static constexpr wchar_t kUnopenableTarget[] = L"Z:\\nowhere\\lizenz.htm";
+
+  HtmBrowserRecorder() : file_(folder_ / L"browser_started.txt") {
+    RegSetValueW(HKEY_CLASSES_ROOT, L".htm", REG_SZ, L"lktesthtml", 0);
+    const std::wstring command = L"C:\\windows\\system32\\cmd.exe /c echo started>>\"" + file_ +
+                                 L"\" & rem \"%1\"";
+    RegSetValueW(HKEY_CLASSES_ROOT, L"lktesthtml\\shell\\open\\command", REG_SZ,
+                 command.c_str(), 0);
+  }
+
+  // The browsers started, once there are at least expected or 5 s have passed.
+  int Starts(int expected) const {
+    int starts = 0;
+    for (int wait = 0; wait < 100; ++wait) {
+      const std::string lines = lktest::ReadFileBytes(file_);
+      starts = static_cast<int>(std::count(lines.begin(), lines.end(), '\n'));
+      if (starts >= expected) break;
+      Sleep(50);
+    }
+    return starts;
+  }
+
+ private:
+  lktest::ScratchRegistry registry_;
+  lktest::TempFolder folder_;
+  std::wstring file_;
+};
+
+// Pixels of the top row of the control's client area that are not the button face.
+int MarkedTopRowPixels(HWND control) {
+  RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  RECT client = {};
+  GetClientRect(control, &client);
+  HDC dc = GetDC(control);
+  int marked = 0;
+  for (int x = 0; x < client.right; ++x) marked += GetPixel(dc, x, 0) != GetSysColor(COLOR_BTNFACE);
+  ReleaseDC(control, dc);
+  return marked;
+}
 
 RECT ChildRect(HWND child) {
   RECT rect = {};
@@ -122,8 +218,9 @@ TEST(HyperLink, TargetAndTextFillEachOther) {
   EXPECT_EQ(untitled.link.GetWindowText(), L"https://example.org/");
   EXPECT_EQ(untitled.link.target, L"https://example.org/");
 
-  // Attaching adds the notify style so that clicks arrive.
+  // Attaching adds the notify style so that clicks arrive, and makes the link a tab stop.
   EXPECT_TRUE(untargeted.link.GetStyle() & SS_NOTIFY);
+  EXPECT_TRUE(untargeted.link.GetStyle() & WS_TABSTOP);
   // Setting the target later keeps the text and refits the window.
   untargeted.link.SetLinkUrl(L"https://example.org/licence");
   EXPECT_EQ(untargeted.link.target, L"https://example.org/licence");
@@ -230,4 +327,47 @@ TEST(HyperLink, ClickFallsBackToTheHtmBrowserAndMarksTheLinkVisited) {
   EXPECT_EQ(link.pointerOver, 0);
   for (int wait = 0; wait < 100 && !lktest::FileExists(marker); ++wait) Sleep(50);
   EXPECT_TRUE(lktest::FileExists(marker));
+}
+
+TEST(HyperLink, TabGivesTheLinkTheFocusWhichItShowsWithAFocusRectangle) {
+  KeyboardDialog dialog(L"https://example.org/");
+  HWND ok = GetDlgItem(dialog.m_hWnd, IDOK);
+  SetFocus(ok);
+  const int unfocused = MarkedTopRowPixels(dialog.link.m_hWnd);
+
+  dialog.Press(VK_TAB);
+  ASSERT_EQ(GetFocus(), dialog.link.m_hWnd);
+  RECT client = {};
+  GetClientRect(dialog.link.m_hWnd, &client);
+  // The dotted frame marks every other pixel of the top row.
+  EXPECT_GE(MarkedTopRowPixels(dialog.link.m_hWnd), unfocused + client.right / 3);
+
+  dialog.Press(VK_TAB);
+  EXPECT_EQ(GetFocus(), ok);
+  EXPECT_EQ(MarkedTopRowPixels(dialog.link.m_hWnd), unfocused);
+}
+
+TEST(HyperLink, EnterOrSpaceOnTheFocusedLinkOpensItOncePerPressInsteadOfTheDefaultButton) {
+  HtmBrowserRecorder browser;
+  KeyboardDialog dialog(HtmBrowserRecorder::kUnopenableTarget);
+  SetFocus(GetDlgItem(dialog.m_hWnd, IDOK));
+  dialog.Press(VK_TAB);
+  ASSERT_EQ(GetFocus(), dialog.link.m_hWnd);
+
+  dialog.Press(VK_RETURN);
+  EXPECT_EQ(browser.Starts(1), 1);
+  EXPECT_EQ(dialog.link.visited, 1);
+  // A held key repeats its key-down: the target is not opened again.
+  dialog.Press(VK_RETURN, true);
+  dialog.Press(VK_SPACE);
+  EXPECT_EQ(browser.Starts(2), 2);
+  EXPECT_EQ(dialog.okCommands, 0);
+
+  // Elsewhere Enter still presses the dialog's default button.
+  dialog.Press(VK_TAB);
+  ASSERT_NE(GetFocus(), dialog.link.m_hWnd);
+  dialog.Press(VK_RETURN);
+  EXPECT_EQ(dialog.okCommands, 1);
+  Sleep(1000);  // time for a browser started too many
+  EXPECT_EQ(browser.Starts(2), 2);
 }
