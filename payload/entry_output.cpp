@@ -3,7 +3,6 @@
 #include "framework/file_links.h"
 #include "framework/path.h"
 #include "payload/file_times.h"
-#include "payload/folder_paths.h"
 #include "payload/reparse_points.h"
 
 namespace {
@@ -74,7 +73,18 @@ void EntryOutput::MakeFolder(const wchar_t* path) {
   }
 }
 
-void EntryOutput::MakeFolderPath(const wchar_t* path) { MakeDirectoryPath(path, transaction_); }
+// Each folder along the path in turn, each made and checked as a folder entry's is.
+void EntryOutput::MakeFolderPath(const wchar_t* path) {
+  std::wstring folder;
+  for (const wchar_t* p = path;; ++p) {
+    if ((*p == L'\0' || lk::IsPathSeparator(*p)) && !folder.empty() &&
+        !lk::IsPathSeparator(folder.back())) {
+      MakeFolder(folder.c_str());
+    }
+    if (*p == L'\0') return;
+    folder += *p;
+  }
+}
 
 // A new file at path, never one that exists and never through a link at the name (a link
 // that leads nowhere included): checked for where it really is before a byte is written.

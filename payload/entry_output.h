@@ -20,7 +20,7 @@ class EntryOutput {
 
   // Creates the folder of a folder entry; an existing folder is left as it is.
   void MakeFolder(const wchar_t* path);
-  // Creates a folder with its missing parents.
+  // Creates a folder with its missing parents, each checked as MakeFolder does.
   void MakeFolderPath(const wchar_t* path);
 
   // Starts a new file at path. An existing file is set aside first; a read-only one, one

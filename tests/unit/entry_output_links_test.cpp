@@ -66,6 +66,7 @@ TEST_F(EntryOutputLinks, NothingIsMadeThroughALinkMetAfterTheWalkLooked) {
 
   EXPECT_FALSE(output.BeginFile(L"Plugins/Icons.dll"));
   output.MakeFolder(L"Plugins/Sub/");
+  output.MakeFolderPath(L"Plugins/Deep/Er");
   EXPECT_FALSE(output.BeginFile(L"lk_about.txt"));
 
   EXPECT_EQ(Outside(), before);
