@@ -45,19 +45,39 @@ void DeleteMade(HANDLE made) {
   SetFileInformationByHandle(made, FileDispositionInfo, &disposition, sizeof(disposition));
 }
 
+bool IsAbsolute(const wchar_t* path) {
+  return (path[0] != L'\0' && path[1] == L':') ||
+         (lk::IsPathSeparator(path[0]) && lk::IsPathSeparator(path[1]));
+}
+
+// An absolute path as it reads, with backslashes and "." and ".." resolved: a path given
+// so is used only where no link lies on its way.
+std::wstring FullPathOf(const wchar_t* path) {
+  wchar_t full[kFolderUnits] = {};
+  const DWORD length = GetFullPathNameW(path, kFolderUnits, full, nullptr);
+  return length == 0 || length >= kFolderUnits ? std::wstring() : std::wstring(full, length);
+}
+
 }  // namespace
 
-// Whether made, opened for relative (a name below the current directory), lies where that
-// name leads inside the target: a folder of the target swapped for a link after it was
+// Whether made, opened for path (below the current directory, the target, or absolute),
+// lies where that name leads: a folder of the target swapped for a link after it was
 // looked at would have carried it elsewhere.
-bool EntryOutput::IsInTarget(HANDLE made, const wchar_t* relative) {
-  if (!targetKnown_) {
-    finalTarget_ = FinalCurrentDirectory();
-    targetKnown_ = true;
+bool EntryOutput::IsInTarget(HANDLE made, const wchar_t* path) {
+  std::wstring expected;
+  if (IsAbsolute(path)) {
+    expected = FullPathOf(path);
+  } else {
+    if (!targetKnown_) {
+      finalTarget_ = FinalCurrentDirectory();
+      targetKnown_ = true;
+    }
+    if (!finalTarget_.empty()) expected = Below(finalTarget_, path);
   }
   const std::wstring real = lk::FinalPathOf(made);
-  return !finalTarget_.empty() && !real.empty() &&
-         lk::SamePathText(lk::WithoutTrailingSeparators(real), Below(finalTarget_, relative));
+  return !expected.empty() && !real.empty() &&
+         lk::SamePathText(lk::WithoutTrailingSeparators(real),
+                          lk::WithoutTrailingSeparators(expected));
 }
 
 void EntryOutput::MakeFolder(const wchar_t* path) {

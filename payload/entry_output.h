@@ -1,9 +1,10 @@
 // The output side of the entry walk: folders and files created under the current
-// directory, written, stamped, and recorded in the installation's transaction. An existing
-// file is never opened for writing: it is set aside and a new file takes its name, so that
-// a hard link or a link to elsewhere is never written through. Every folder and file it makes
-// is checked, through the handle, for where it really is before it is used: inside the
-// target's real location, at the entry's name.
+// directory (or at absolute paths, used only where no link lies on their way), written,
+// stamped, and recorded in the installation's transaction. An existing file is never
+// opened for writing: it is set aside and a new file takes its name, so that a hard link or
+// a link to elsewhere is never written through. Every folder and file it makes is checked,
+// through the handle, for where it really is before it is used: inside the target's real
+// location, at the entry's name.
 #pragma once
 
 #include <windows.h>
