@@ -56,6 +56,18 @@ bool IsInFolder(const std::wstring& path, const std::wstring& folder) {
           lk::IsPathSeparator(base.back()));
 }
 
+// True when the process runs with an administrator's full rights. Not elevated, it makes
+// folders as the user it runs for, who could not write into a folder made as the program
+// folder is.
+bool IsElevated() {
+  lk::ScopedFileHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return false;
+  TOKEN_ELEVATION elevation = {};
+  DWORD size = 0;
+  return GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof(elevation), &size) &&
+         elevation.TokenIsElevated != 0;
+}
+
 // Creates one folder of a tree; the first one a tree creation makes gets protection when
 // asked for, and the folders below it inherit it.
 bool CreateTreeFolder(const wchar_t* folder, bool* protectNext) {
@@ -208,7 +220,8 @@ int CreateTargetFolder(wchar_t* path, std::vector<std::wstring>* created) {
   TrimSpaces(path);
   const std::wstring target = TidyFolderPath(path);
   if (target.empty() || !lk::IsReachableWithoutUntrustedLinks(target, target)) return 0;
-  if (!CreateTree(path, created, !IsInSystemProgramFolder(target.c_str()))) return 0;
+  const bool protect = IsElevated() && !IsInSystemProgramFolder(target.c_str());
+  if (!CreateTree(path, created, protect)) return 0;
   // Once more now that it exists: a link swapped in while it was made is refused as well.
   return lk::IsReachableWithoutUntrustedLinks(target, target) ? 1 : 0;
 }

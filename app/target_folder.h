@@ -38,10 +38,11 @@ bool IsInSystemProgramFolder(const wchar_t* folder);
 // The target folder's creation: CreateFolderTree, but never through a link that an ordinary
 // user could have made (the folder and those above it may be links only when an
 // administrator, SYSTEM or TrustedInstaller owns them; 0 otherwise, before and after the
-// folders are made). Outside the system's program folders, the top-most folder it makes
-// gets the program folder's protection (full control for Administrators and SYSTEM, read
-// and run for Users, nothing inherited from above), which the folders below it inherit; a
-// folder that existed keeps its permissions.
+// folders are made). In an elevated run outside the system's program folders, the top-most
+// folder it makes gets the program folder's protection (full control for Administrators and
+// SYSTEM, read and run for Users, nothing inherited from above), which the folders below it
+// inherit; a folder that existed keeps its permissions. A run that is not elevated makes
+// its folders as the user it runs for, as before.
 int CreateTargetFolder(wchar_t* path, std::vector<std::wstring>* created);
 
 // Folder browser titled with string 8, opened at folder; on OK writes the chosen
