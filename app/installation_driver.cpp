@@ -110,7 +110,7 @@ int RunInstallation(InstallOptions& options, const PayloadSource& payload) {
     return kInstallationFailed;
   }
   std::vector<std::wstring> createdFolders;
-  if (!CreateFolderTree(working, &createdFolders)) {
+  if (!CreateTargetFolder(working, &createdFolders)) {
     std::wstring text = LoadResString(IDS_CANNOT_CREATE_FOLDER);
     ReportFailure(options.unattended, text, text + L": " + working);
     return kInstallationFailed;

@@ -8,7 +8,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
+#include <string>
+#include <vector>
 
 #include "app/target_folder.h"
 #include "framework/file_links.h"
@@ -56,6 +59,12 @@ constexpr char kUnicodeMark[] = "\xFF\xFE";
 constexpr wchar_t kUnicodeHeader[] = L"; UNICODE FILE - edit with care ;-)\r\n\r\n";
 constexpr size_t kPieceBytes = 2047;
 constexpr size_t kPieceUnits = 2048;
+constexpr DWORD kFullPathUnits = 1024;
+// The disposition that deletes a read-only name as it is (Windows 10 1809 and later),
+// declared here as the program is built for Vista.
+constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+constexpr DWORD kDispositionDelete = 0x1;
+constexpr DWORD kDispositionIgnoreReadOnly = 0x10;
 
 using lk::JoinPath;
 using lk::ScopedCFile;
@@ -67,11 +76,28 @@ bool FormProgramFolderSettingsFile(const wchar_t* targetFolder, wchar_t (&path)[
   return JoinPath(folder, kSettingsFileName, path);
 }
 
+// The absolute form of a folder path ("." and ".." resolved); empty when it has none.
+std::wstring FullFolderPath(const wchar_t* folder) {
+  wchar_t full[kFullPathUnits] = {};
+  const DWORD length = GetFullPathNameW(folder, kFullPathUnits, full, nullptr);
+  return length == 0 || length >= kFullPathUnits ? std::wstring() : std::wstring(full, length);
+}
+
+// Whether the folder can be used by an elevated run: it and the folders above it are
+// plain folders or links an administrator made (the folder was chosen by whoever ran the
+// setup; a user may have planted a link of its name before).
+bool IsTrustedFolder(const wchar_t* folder) {
+  const std::wstring full = FullFolderPath(folder);
+  return !full.empty() && lk::IsReachableWithoutUntrustedLinks(full, full);
+}
+
 // The folder the settings folder text names, created. False when the text names no
 // folder at all (spaces only, only references to undefined variables, or an expansion
-// too long) or the folder cannot be created: the settings then stay next to the viewer
-// instead of landing in the Windows folder, where the profile functions put a file named
-// without a folder, or nowhere.
+// too long), the folder cannot be created, or it is reached through a link that an
+// ordinary user could have made (checked before anything is created in it and again
+// after): the settings then stay next to the viewer instead of landing in the Windows
+// folder, where the profile functions put a file named without a folder, nowhere, or
+// wherever the link leads.
 bool ResolveSettingsFolder(const wchar_t* settingsFolder, wchar_t (&folder)[MAX_PATH]) {
   if (wcschr(settingsFolder, L'%')) {
     ExpandVariableReferences(settingsFolder, folder);
@@ -82,7 +108,8 @@ bool ResolveSettingsFolder(const wchar_t* settingsFolder, wchar_t (&folder)[MAX_
   TrimSpaces(folder);
   // A folder that cannot be created (no such drive, no rights) would leave the viewer
   // pointed at settings that are nowhere.
-  return folder[0] != L'\0' && CreateFolderTree(folder) != 0;
+  return folder[0] != L'\0' && IsTrustedFolder(folder) && CreateFolderTree(folder) != 0 &&
+         IsTrustedFolder(folder);
 }
 
 bool IsPortableSettingsFile(const wchar_t* settingsFile) {
@@ -90,6 +117,20 @@ bool IsPortableSettingsFile(const wchar_t* settingsFile) {
     if (wcsstr(settingsFile, marker)) return true;
   }
   return false;
+}
+
+// Deletes the name, also when it is read-only, without changing the attributes of the file:
+// a hard link shares them with a file elsewhere. Where the system cannot delete a read-only
+// name as it is (before Windows 10 1809), the name stays.
+bool DeleteName(const wchar_t* path) {
+  if (DeleteFileW(path)) return true;
+  lk::ScopedFileHandle name(CreateFileW(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                                      FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                        nullptr));
+  DWORD disposition = kDispositionDelete | kDispositionIgnoreReadOnly;
+  return name && SetFileInformationByHandle(name.Get(), kFileDispositionInfoEx, &disposition,
+                                            sizeof(disposition));
 }
 
 // A settings file that is a link (a hard link, or a symbolic link, junction or mount point)
@@ -103,7 +144,7 @@ bool ReleaseLinkedSettingsFile(const wchar_t* path) {
     case lk::LinkState::kPlain:
       return true;
     case lk::LinkState::kLink:
-      DeleteFileW(path);
+      DeleteName(path);
       return lk::QueryLinkState(path) == lk::LinkState::kMissing;
     case lk::LinkState::kUnknown:
       break;
@@ -111,12 +152,15 @@ bool ReleaseLinkedSettingsFile(const wchar_t* path) {
   return false;
 }
 
-// One settings file as the profile functions see it; writes and reads nothing when the file
-// is a link that could not be removed.
+// One settings file as the profile functions see it, in the folder the installation chose
+// for it (the target, or the settings folder); writes and reads nothing when the file is a
+// link that could not be removed, or the way to it leads through a link that an ordinary
+// user could have made.
 class ProfileFile {
  public:
-  explicit ProfileFile(const wchar_t* path)
-      : path_(path), usable_(ReleaseLinkedSettingsFile(path)) {}
+  ProfileFile(const wchar_t* chosenFolder, const wchar_t* path)
+      : path_(path),
+        usable_(IsReachable(chosenFolder, path) && ReleaseLinkedSettingsFile(path)) {}
 
   void Write(const wchar_t* section, const wchar_t* key, const wchar_t* value) const {
     if (usable_) WritePrivateProfileStringW(section, key, value, path_);
@@ -129,6 +173,12 @@ class ProfileFile {
   }
 
  private:
+  static bool IsReachable(const wchar_t* chosenFolder, const wchar_t* path) {
+    const std::wstring folder = FullFolderPath(chosenFolder);
+    const std::wstring file = FullFolderPath(path);
+    return !folder.empty() && !file.empty() && lk::IsReachableWithoutUntrustedLinks(folder, file);
+  }
+
   const wchar_t* path_;
   bool usable_;
 };
@@ -204,6 +254,48 @@ void FolderOf(const wchar_t* settingsFile, wchar_t (&folder)[MAX_PATH]) {
   folder[MAX_PATH - 1] = L'\0';
 }
 
+// Whether the opened file lies at path: in its folder's real location, reached from that
+// folder's name without a link a user could have made, under path's own name.
+bool IsAtItsName(HANDLE file, const wchar_t* path) {
+  const std::wstring full = FullFolderPath(path);
+  const std::wstring folder = lk::FolderOfPath(full);
+  return !folder.empty() && lk::IsReachableWithoutUntrustedLinks(folder, full) &&
+         lk::IsOpenedAt(file, folder, full);
+}
+
+// The conversion's own copy, deleted by its name when the name is still that file's.
+void DeleteMadeFile(const wchar_t* path) {
+  lk::ScopedFileHandle made(CreateFileW(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                                      FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                        nullptr));
+  if (!made || lk::QueryLinkState(made.Get()) != lk::LinkState::kPlain) return;
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  SetFileInformationByHandle(made.Get(), FileDispositionInfo, &disposition, sizeof(disposition));
+}
+
+// Moves the complete copy over the settings file through a handle on the copy that was
+// checked to be the one at its name: the name it takes replaces whatever has it (a link
+// as the name itself), and nothing is moved in from elsewhere.
+bool MoveOverSettingsFile(const wchar_t* copy, const wchar_t* settingsFile) {
+  lk::ScopedFileHandle made(CreateFileW(copy, DELETE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!made || lk::QueryLinkState(made.Get()) != lk::LinkState::kPlain ||
+      !IsAtItsName(made.Get(), copy)) {
+    return false;
+  }
+  const std::wstring destination = FullFolderPath(settingsFile);
+  const size_t nameBytes = destination.size() * sizeof(wchar_t);
+  std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->ReplaceIfExists = TRUE;
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(nameBytes);
+  memcpy(rename->FileName, destination.c_str(), nameBytes);
+  return SetFileInformationByHandle(made.Get(), FileRenameInfo, rename,
+                                    static_cast<DWORD>(buffer.size())) != FALSE;
+}
+
 }  // namespace
 
 void ExpandVariableReferences(const wchar_t* text, wchar_t (&expanded)[MAX_PATH]) {
@@ -258,8 +350,9 @@ void PrepareSettingsFile(const wchar_t* targetFolder, const wchar_t* settingsFol
                         ResolveSettingsFolder(settingsFolder, folder) &&
                         JoinPath(folder, kSettingsFileName, settingsFile);
   if (!separateFolder) wcscpy(settingsFile, programFile);
-  const ProfileFile program(programFile);
-  const ProfileFile settings(settingsFile);
+  // Each file in the folder chosen for it: the target, or the settings folder.
+  const ProfileFile program(lk::FolderOfPath(programFile).c_str(), programFile);
+  const ProfileFile settings(lk::FolderOfPath(settingsFile).c_str(), settingsFile);
   program.Write(L"Others", L"INI_Folder", separateFolder ? settingsFolder : nullptr);
   bool portable = separateFolder && IsPortableSettingsFile(settingsFile);
 
@@ -291,9 +384,11 @@ FILE* OpenSettingsFile(const wchar_t* settingsFile) {
   const lk::LinkState state = lk::QueryLinkState(handle.Get());
   if (state != lk::LinkState::kPlain) {
     handle.Reset();
-    if (state == lk::LinkState::kLink) DeleteFileW(settingsFile);
+    if (state == lk::LinkState::kLink) DeleteName(settingsFile);
     return nullptr;
   }
+  // What was opened lies at the name, in a folder reached without a user's link.
+  if (!IsAtItsName(handle.Get(), settingsFile)) return nullptr;
   const int descriptor =
       _open_osfhandle(reinterpret_cast<intptr_t>(handle.Get()), _O_RDONLY | _O_BINARY);
   if (descriptor == -1) return nullptr;
@@ -310,28 +405,34 @@ bool ConvertSettingsToUnicode(const wchar_t* settingsFile, FILE* file) {
   const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
   if (lk::QueryLinkState(handle) == lk::LinkState::kLink) {
     source.Reset();
-    return DeleteFileW(settingsFile) != 0;
+    return DeleteName(settingsFile);
   }
   unsigned char mark[2] = {};
   if (fread(mark, 1, 2, file) == 2 && mark[0] == 0xFF && mark[1] == 0xFE) return true;
   rewind(file);
 
   // The copy is made beside the settings file, under a new name of its own: the folder may
-  // be one the user can write to, and this process may run elevated.
+  // be one the user can write to, and this process may run elevated. It is written only
+  // once it is known to lie there.
   wchar_t folder[MAX_PATH] = {};
   FolderOf(settingsFile, folder);
+  if (!IsTrustedFolder(folder)) return false;
   wchar_t tempFile[MAX_PATH] = {};
   lk::ScopedFileHandle target = lk::CreateUniqueFile(folder, kTempFileStem, L"",
                                                      FILE_ATTRIBUTE_NORMAL, tempFile, MAX_PATH);
   if (!target) return false;
+  if (!IsAtItsName(target.Get(), tempFile)) {
+    target.Reset();
+    DeleteMadeFile(tempFile);
+    return false;
+  }
 
   int pieces = 0;
   bool written = WriteUnicodeCopy(file, target.Get(), pieces);
   source.Reset();
   written = CloseHandle(target.Release()) && written;
   // A copy that is incomplete must never replace the settings file.
-  bool converted = written && (pieces == 0 ||
-                               MoveFileExW(tempFile, settingsFile, MOVEFILE_REPLACE_EXISTING));
-  if (!converted || pieces == 0) DeleteFileW(tempFile);
+  bool converted = written && (pieces == 0 || MoveOverSettingsFile(tempFile, settingsFile));
+  if (!converted || pieces == 0) DeleteMadeFile(tempFile);
   return converted;
 }

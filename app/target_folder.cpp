@@ -7,7 +7,9 @@
 
 #include "app/product_info.h"
 #include "app/string_table.h"
+#include "framework/file_links.h"
 #include "framework/path.h"
+#include "framework/protected_folder.h"
 #include "framework/registry.h"
 #include "framework/scoped_handles.h"
 #include "res/resource.h"
@@ -17,6 +19,10 @@ namespace {
 constexpr wchar_t kFallbackFolder[] = L"C:\\Lumenkast\\";
 constexpr wchar_t kProgramFilesKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion";
 constexpr wchar_t kOpenCommandKey[] = L"SOFTWARE\\Classes\\Lumenkast\\shell\\open\\command";
+// The system's program folders: what lies in them has the program folder's permissions.
+constexpr const wchar_t* kProgramFolderValues[] = {L"ProgramFilesDir", L"ProgramFilesDir (x86)",
+                                                   L"ProgramW6432Dir"};
+constexpr DWORD kFullPathUnits = 1024;
 
 void AppendBackslashIfMissing(wchar_t* path, size_t maxLength) {
   size_t length = wcslen(path);
@@ -32,6 +38,97 @@ bool EnterAndRestore(const wchar_t* path) {
   if (!SetCurrentDirectoryW(path)) return false;
   SetCurrentDirectoryW(saved);
   return true;
+}
+
+// The absolute form of path ("." and ".." resolved); empty when it has none.
+std::wstring FullPathOf(const wchar_t* path) {
+  wchar_t full[kFullPathUnits] = {};
+  const DWORD length = GetFullPathNameW(path, kFullPathUnits, full, nullptr);
+  return length == 0 || length >= kFullPathUnits ? std::wstring() : std::wstring(full, length);
+}
+
+// True when path is folder or lies below it.
+bool IsInFolder(const std::wstring& path, const std::wstring& folder) {
+  const std::wstring base = lk::WithoutTrailingSeparators(folder);
+  return !base.empty() && path.size() >= base.size() &&
+         lk::SamePathText(path.substr(0, base.size()), base) &&
+         (path.size() == base.size() || lk::IsPathSeparator(path[base.size()]) ||
+          lk::IsPathSeparator(base.back()));
+}
+
+// True when the process runs with an administrator's full rights. Not elevated, it makes
+// folders as the user it runs for, who could not write into a folder made as the program
+// folder is.
+bool IsElevated() {
+  lk::ScopedFileHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return false;
+  TOKEN_ELEVATION elevation = {};
+  DWORD size = 0;
+  return GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof(elevation), &size) &&
+         elevation.TokenIsElevated != 0;
+}
+
+// Creates one folder of a tree; the first one a tree creation makes gets protection when
+// asked for, and the folders below it inherit it.
+bool CreateTreeFolder(const wchar_t* folder, bool* protectNext) {
+  if (!*protectNext) return CreateDirectoryW(folder, nullptr) != FALSE;
+  if (!lk::CreateProtectedFolder(folder, lk::FolderProtection::kProgramFolder)) return false;
+  *protectNext = false;
+  return true;
+}
+
+// CreateFolderTree's work; with protectTopMost the top-most folder it makes is made as the
+// program folder is.
+int CreateTree(wchar_t* path, std::vector<std::wstring>* created, bool protectTopMost) {
+  TrimSpaces(path);
+  if (path[0] == L'\0') return 0;
+  AppendBackslashIfMissing(path, MAX_PATH - 2);
+  if (EnterAndRestore(path)) return 1;
+
+  // Rebuild the path one component at a time, creating each folder on the way.
+  wchar_t built[MAX_PATH + 1] = {};
+  size_t scan = 0;
+  if (wcslen(path) > 1 && path[0] == L'\\' && path[1] == L'\\') {
+    wcscpy(built, L"\\\\");
+    scan = 2;
+  }
+  for (; path[scan] != L'\0' && scan < MAX_PATH; ++scan) {
+    if (path[scan] != L'\\') {
+      size_t length = wcslen(built);
+      if (length < MAX_PATH - 1) {
+        built[length] = path[scan];
+        built[length + 1] = L'\0';
+      }
+      continue;
+    }
+    TrimSpaces(built);
+    if (CreateTreeFolder(built, &protectTopMost) && created) created->push_back(built);
+    AppendBackslashIfMissing(built, MAX_PATH - 2);
+  }
+  wcsncpy(path, built, MAX_PATH - 1);
+  path[MAX_PATH - 1] = L'\0';
+  AppendBackslashIfMissing(path, MAX_PATH - 2);
+  return EnterAndRestore(path) ? 1 : 0;
+}
+
+// The folder path as CreateFolderTree leaves it (each component trimmed, trailing
+// backslash), made absolute; nothing is created.
+std::wstring TidyFolderPath(const wchar_t* path) {
+  std::wstring tidy;
+  std::wstring component;
+  for (const wchar_t* p = path;; ++p) {
+    if (*p != L'\0' && *p != L'\\') {
+      component += *p;
+      continue;
+    }
+    while (!component.empty() && component.back() == L' ') component.pop_back();
+    tidy += component;
+    component.clear();
+    if (*p == L'\0') break;
+    tidy += L'\\';
+  }
+  const size_t first = tidy.find_first_not_of(L' ');
+  return first == std::wstring::npos ? std::wstring() : FullPathOf(tidy.c_str() + first);
 }
 
 int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM, LPARAM data) {
@@ -102,35 +199,31 @@ bool IsAbsoluteDriveFolder(const wchar_t* folder) {
 }
 
 int CreateFolderTree(wchar_t* path, std::vector<std::wstring>* created) {
-  TrimSpaces(path);
-  if (path[0] == L'\0') return 0;
-  AppendBackslashIfMissing(path, MAX_PATH - 2);
-  if (EnterAndRestore(path)) return 1;
+  return CreateTree(path, created, false);
+}
 
-  // Rebuild the path one component at a time, creating each folder on the way.
-  wchar_t built[MAX_PATH + 1] = {};
-  size_t scan = 0;
-  if (wcslen(path) > 1 && path[0] == L'\\' && path[1] == L'\\') {
-    wcscpy(built, L"\\\\");
-    scan = 2;
-  }
-  for (; path[scan] != L'\0' && scan < MAX_PATH; ++scan) {
-    if (path[scan] != L'\\') {
-      size_t length = wcslen(built);
-      if (length < MAX_PATH - 1) {
-        built[length] = path[scan];
-        built[length + 1] = L'\0';
-      }
-      continue;
+bool IsInSystemProgramFolder(const wchar_t* folder) {
+  const std::wstring full = FullPathOf(folder);
+  if (full.empty()) return false;
+  for (const wchar_t* value : kProgramFolderValues) {
+    wchar_t programFolder[MAX_PATH] = {};
+    if (lk::ReadRegistryString(HKEY_LOCAL_MACHINE, kProgramFilesKey, value, programFolder,
+                               MAX_PATH) &&
+        IsInFolder(full, FullPathOf(programFolder))) {
+      return true;
     }
-    TrimSpaces(built);
-    if (CreateDirectoryW(built, nullptr) && created) created->push_back(built);
-    AppendBackslashIfMissing(built, MAX_PATH - 2);
   }
-  wcsncpy(path, built, MAX_PATH - 1);
-  path[MAX_PATH - 1] = L'\0';
-  AppendBackslashIfMissing(path, MAX_PATH - 2);
-  return EnterAndRestore(path) ? 1 : 0;
+  return false;
+}
+
+int CreateTargetFolder(wchar_t* path, std::vector<std::wstring>* created) {
+  TrimSpaces(path);
+  const std::wstring target = TidyFolderPath(path);
+  if (target.empty() || !lk::IsReachableWithoutUntrustedLinks(target, target)) return 0;
+  const bool protect = IsElevated() && !IsInSystemProgramFolder(target.c_str());
+  if (!CreateTree(path, created, protect)) return 0;
+  // Once more now that it exists: a link swapped in while it was made is refused as well.
+  return lk::IsReachableWithoutUntrustedLinks(target, target) ? 1 : 0;
 }
 
 bool BrowseForTargetFolder(HWND owner, wchar_t* folder) {

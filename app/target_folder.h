@@ -30,6 +30,21 @@ bool IsAbsoluteDriveFolder(const wchar_t* folder);
 // folders it created are appended to created, parents first, when given.
 int CreateFolderTree(wchar_t* path, std::vector<std::wstring>* created = nullptr);
 
+// True when folder ("." and ".." resolved) is or lies in one of the system's program
+// folders (the values "ProgramFilesDir", "ProgramFilesDir (x86)" and "ProgramW6432Dir"):
+// what is made there gets the program folder's permissions from the system.
+bool IsInSystemProgramFolder(const wchar_t* folder);
+
+// The target folder's creation: CreateFolderTree, but never through a link that an ordinary
+// user could have made (the folder and those above it may be links only when an
+// administrator, SYSTEM or TrustedInstaller owns them; 0 otherwise, before and after the
+// folders are made). In an elevated run outside the system's program folders, the top-most
+// folder it makes gets the program folder's protection (full control for Administrators and
+// SYSTEM, read and run for Users, nothing inherited from above), which the folders below it
+// inherit; a folder that existed keeps its permissions. A run that is not elevated makes
+// its folders as the user it runs for, as before.
+int CreateTargetFolder(wchar_t* path, std::vector<std::wstring>* created);
+
 // Folder browser titled with string 8, opened at folder; on OK writes the chosen
 // file-system folder (with trailing backslash) into folder (MAX_PATH) and returns true.
 bool BrowseForTargetFolder(HWND owner, wchar_t* folder);

@@ -2,6 +2,7 @@
 
 #include "framework/file_links.h"
 #include "framework/path.h"
+#include "framework/scoped_handles.h"
 
 bool LeadsThroughReparsePoint(const wchar_t* path, std::wstring* plainFolder) {
   std::wstring prefix = path;
@@ -27,4 +28,20 @@ bool LeadsThroughReparsePoint(const wchar_t* path, std::wstring* plainFolder) {
   }
   if (plainFolder && plainUpTo > 0) plainFolder->assign(path, plainUpTo);
   return false;
+}
+
+bool IsNameSurrogateReparsePoint(const wchar_t* path) {
+  lk::ScopedFileHandle name(CreateFileW(
+      path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+      nullptr));
+  FILE_ATTRIBUTE_TAG_INFO tag = {};
+  if (!name ||
+      !GetFileInformationByHandleEx(name.Get(), FileAttributeTagInfo, &tag, sizeof(tag))) {
+    return true;
+  }
+  // Wine describes what a symbolic link leads to, without the reparse point that the name
+  // shows: a handle without one is such a link.
+  return !(tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+         lk::IsNameSurrogateTag(tag.ReparseTag);
 }

@@ -13,3 +13,9 @@
 // further folders looked at; a walk that unpacks a folder's files one after another so
 // looks at each folder once.
 bool LeadsThroughReparsePoint(const wchar_t* path, std::wstring* plainFolder = nullptr);
+
+// True when the name path is a symbolic link, junction or mount point (a name-surrogate
+// reparse point), looked at as the name itself; also when it cannot be looked at. A file
+// with a reparse point of another kind (compressed, deduplicated, in the cloud) is a file:
+// false.
+bool IsNameSurrogateReparsePoint(const wchar_t* path);

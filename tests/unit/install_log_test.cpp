@@ -2,6 +2,7 @@
 
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "app/install_log.h"
 #include "app/string_table.h"
@@ -67,6 +68,47 @@ TEST_F(InstallLogTest, UnopenableLogLosesTheEntrySilently) {
   ASSERT_TRUE(CreateDirectoryW((folder_ / L"Lumenkast_Install.log").c_str(), nullptr));
   AppendInstallLog(L"verloren");
   EXPECT_TRUE(lktest::FolderExists(folder_ / L"Lumenkast_Install.log"));
+}
+
+// The log appends to no file but its own: a name that is a link, or a current directory
+// reached through one (every link is a user's under Wine), drops the entry, and the file
+// outside keeps its bytes; a link that leads nowhere makes no file there either.
+TEST(InstallLogLinks, ALinkedLogOrDirectoryDropsTheEntry) {
+  enum class Trap { kSymbolicLink, kHardLink, kDanglingLink, kLinkedDirectory };
+  for (Trap trap : {Trap::kSymbolicLink, Trap::kHardLink, Trap::kDanglingLink,
+                    Trap::kLinkedDirectory}) {
+    SCOPED_TRACE(static_cast<int>(trap));
+    lktest::CurrentDirectoryGuard guard;
+    lktest::TempFolder folder;
+    lktest::TempFolder outside;
+    const std::wstring victim = outside / L"victim.txt";
+    ASSERT_TRUE(lktest::WriteFileBytes(victim, "outside"));
+    const std::wstring log = folder / L"Lumenkast_Install.log";
+    std::wstring directory = folder.Path();
+    bool made = true;
+    switch (trap) {
+      case Trap::kSymbolicLink: made = lktest::MakeSymbolicLink(victim, log); break;
+      case Trap::kHardLink: made = CreateHardLinkW(log.c_str(), victim.c_str(), nullptr); break;
+      case Trap::kDanglingLink: made = lktest::MakeSymbolicLink(outside / L"missing", log); break;
+      case Trap::kLinkedDirectory:
+        directory = folder / L"linked";
+        made = lktest::MakeSymbolicLink(outside.Path(), directory);
+        break;
+    }
+    ASSERT_TRUE(made || trap == Trap::kDanglingLink);
+    ASSERT_TRUE(SetCurrentDirectoryW(directory.c_str()));
+
+    AppendInstallLog(L"verloren");
+
+    SetCurrentDirectoryW(folder.Path().c_str());
+    EXPECT_EQ(lktest::ReadFileBytes(victim), "outside");
+    EXPECT_EQ(lktest::ListFolder(outside.Path()), std::vector<std::wstring>{L"victim.txt"});
+    if (trap == Trap::kLinkedDirectory) {
+      lktest::RemoveSymbolicLink(directory);
+    } else if (trap != Trap::kHardLink) {
+      lktest::RemoveSymbolicLink(log);
+    }
+  }
 }
 
 }  // namespace

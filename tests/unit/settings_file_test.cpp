@@ -310,6 +310,52 @@ TEST(ConvertSettingsToUnicode, NeverReadsOrWritesThroughAHardLink) {
   }
 }
 
+// A settings folder reached through a link (every link is a user's under Wine): the folder
+// itself, its parent, or a link above a folder still to be made. Nothing is made or
+// written where the link leads; the settings stay next to the viewer, complete, and the
+// viewer is not pointed elsewhere.
+TEST(PrepareSettingsFile, SettingsFolderReachedThroughALinkKeepsTheSettingsWithTheViewer) {
+  const wchar_t* const folders[] = {L"inilink", L"parentlink\\Lumenkast",
+                                    L"parentlink\\New\\Lumenkast"};
+  for (const wchar_t* relative : folders) {
+    SCOPED_TRACE(lktest::Narrow(relative));
+    SettingsInstallation setup;
+    lktest::TempFolder outside;
+    ASSERT_TRUE(CreateDirectoryW((outside / L"Lumenkast").c_str(), nullptr));
+    const lktest::ScopedSymbolicLink folderLink(outside / L"Lumenkast", setup.temp / L"inilink");
+    const lktest::ScopedSymbolicLink parentLink(outside.Path(), setup.temp / L"parentlink");
+    ASSERT_TRUE(folderLink.Made() && parentLink.Made());
+    const std::wstring folder = setup.temp / relative;
+
+    EXPECT_EQ(setup.Install(folder.c_str()), setup.programIni);
+
+    EXPECT_EQ(lktest::ListTree(outside.Path()), std::vector<std::wstring>{L"Lumenkast\\"});
+    const std::wstring text = ReadUnicodeText(setup.programIni);
+    EXPECT_TRUE(Contains(text, GermanLanguageSection())) << lktest::Narrow(text);
+    EXPECT_TRUE(Contains(text, ToolbarSection(ChooseToolbarSkin()))) << lktest::Narrow(text);
+    EXPECT_FALSE(Contains(text, L"INI_Folder")) << lktest::Narrow(text);
+  }
+}
+
+// The conversion's copy and its move are checked through their handles: a settings file
+// whose folder is reached through a link is not converted, and nothing is made there.
+TEST(ConvertSettingsToUnicode, NothingIsConvertedInAFolderReachedThroughALink) {
+  lktest::TempFolder outside;
+  const std::string settings = "[Viewer]\r\nName=x\r\n";
+  ASSERT_TRUE(lktest::WriteFileBytes(outside / L"lk_main64.ini", settings));
+  lktest::TempFolder scratch;
+  const lktest::ScopedSymbolicLink link(outside.Path(), scratch / L"linked");
+  ASSERT_TRUE(link.Made());
+  const std::wstring settingsFile = scratch / L"linked\\lk_main64.ini";
+
+  EXPECT_EQ(OpenSettingsFile(settingsFile.c_str()), nullptr);
+  EXPECT_FALSE(ConvertSettingsToUnicode(settingsFile.c_str(),
+                                        _wfopen(settingsFile.c_str(), L"rb")));
+
+  EXPECT_EQ(lktest::ReadFileBytes(outside / L"lk_main64.ini"), settings);
+  EXPECT_EQ(lktest::ListFolder(outside.Path()), std::vector<std::wstring>{L"lk_main64.ini"});
+}
+
 TEST(ExpandVariableReferences, ReplacesReferencesAndDropsUndefinedOnes) {
   lktest::ScopedEnvironmentVariable undefined(L"LK_NOSUCHVAR", nullptr);
   lktest::ScopedEnvironmentVariable dir(L"LK_DIR", L"C:\\Data");
