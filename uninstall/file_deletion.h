@@ -1,7 +1,7 @@
 // Deleting one file or one empty folder without ever following a link: the name is looked
-// at first (a link shows as a reparse point), then opened as itself
-// (FILE_FLAG_OPEN_REPARSE_POINT) and what was opened is checked before it is marked for
-// deletion through that same handle.
+// at first (lk::QueryLinkState, the one definition of a link), then opened as itself
+// (FILE_FLAG_OPEN_REPARSE_POINT), and what was opened is checked (what it is, and that it
+// lies where its name says) before it is marked for deletion through that same handle.
 #pragma once
 
 #include <windows.h>
@@ -10,9 +10,12 @@
 
 #include "framework/file_identity.h"
 
-// Deletes the file at path; a link is left alone. With expected, only when the opened file
-// is that one. A read-only file is deleted too.
-// 1 when nothing of that name is left (also when it was missing), 0 otherwise.
+// Deletes the file at path. A name-surrogate link (symbolic link, junction) is left alone;
+// a file with more than one name loses this name only, and its attributes are never
+// changed (they are the other names' too). With expected, only when the opened file is
+// that one. A read-only file is deleted too. The file counts as deleted once it is marked:
+// a process that holds it open with delete sharing keeps the name visible until it lets go.
+// 1 when it is deleted (also when nothing had that name), 0 otherwise.
 int DeleteFileNoFollow(const std::wstring& path, const lk::FileIdentity* expected = nullptr);
 
 // Removes the folder at path when it is empty and not a link. 1 when it is gone.
@@ -26,8 +29,9 @@ bool AttributesOf(HANDLE file, DWORD* attributes);
 // program, a folder that is not empty, a read-only file.
 bool SetDeletionMark(HANDLE file, bool mark);
 
-// True when path (a file or folder) shows as a reparse point: a junction, a symbolic link.
-bool IsReparsePoint(const std::wstring& path);
+// True when path (a file or folder) is a link by lk::QueryLinkState, or cannot be looked
+// at (which is treated the same: it is not walked into).
+bool IsLinkOrUnknown(const std::wstring& path);
 
 // True when the folder (ending in a backslash, a link or not) holds nothing.
 bool IsFolderEmpty(const std::wstring& folder);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "framework/file_identity.h"
+#include "framework/file_links.h"
 #include "framework/path.h"
 #include "uninstall/file_deletion.h"
 
@@ -22,15 +23,6 @@ void RemoveLinkedFolderIfEmpty(const std::wstring& folder) {
 
 }  // namespace
 
-bool IsReachableWithoutLinks(const std::wstring& folder, const std::wstring& relative) {
-  for (size_t slash = relative.find(L'\\'); slash != std::wstring::npos;
-       slash = relative.find(L'\\', slash + 1)) {
-    if (slash + 1 == relative.size()) break;  // the last part (a folder entry) itself
-    if (IsReparsePoint(folder + relative.substr(0, slash))) return false;
-  }
-  return true;
-}
-
 int RemovePayloadFiles(const std::wstring& folder, const wchar_t* const* entries, int count,
                        const std::wstring& keep, RemovalProgress* progress,
                        std::vector<std::wstring>* failures) {
@@ -41,11 +33,10 @@ int RemovePayloadFiles(const std::wstring& folder, const wchar_t* const* entries
     if (progress) progress->Advance();
     if (IsFolderEntry(entries[i])) continue;
     const std::wstring path = folder + entries[i];
-    // Entries behind a link, and entries that are links, are not the payload's any more.
-    if (!IsReachableWithoutLinks(folder, entries[i]) || IsReparsePoint(path)) continue;
     lk::FileIdentity identity;
     if (hasKept && lk::QueryFileIdentity(path.c_str(), &identity) && identity == kept) continue;
-    if (DeleteFileNoFollow(path)) continue;
+    // An entry behind a link, or one that is a link, is never deleted: it is reported.
+    if (lk::IsReachableWithoutUntrustedLinks(folder, path) && DeleteFileNoFollow(path)) continue;
     failures->push_back(path);
     result = 0;
   }
@@ -55,10 +46,11 @@ int RemovePayloadFiles(const std::wstring& folder, const wchar_t* const* entries
 int RemoveEmptyPayloadFolders(const std::wstring& folder, const wchar_t* const* entries,
                               int count) {
   for (int i = count - 1; i >= 0; --i) {
-    if (!IsFolderEntry(entries[i]) || !IsReachableWithoutLinks(folder, entries[i])) continue;
-    RemoveEmptyFolderNoFollow(folder + entries[i]);
+    const std::wstring path = folder + entries[i];
+    if (!IsFolderEntry(entries[i]) || !lk::IsReachableWithoutUntrustedLinks(folder, path)) continue;
+    RemoveEmptyFolderNoFollow(path);
   }
-  if (IsReparsePoint(folder)) {
+  if (IsLinkOrUnknown(folder)) {
     RemoveLinkedFolderIfEmpty(folder);
   } else {
     RemoveEmptyFolderNoFollow(folder);
