@@ -96,12 +96,6 @@ bool PathExists(const std::wstring& path) {
   return !IsMissingError(GetLastError());
 }
 
-bool IsLinkOrUnknown(const std::wstring& path) {
-  const lk::LinkState state =
-      lk::QueryLinkState(lk::WithoutTrailingSeparators(path).c_str());
-  return state == lk::LinkState::kLink || state == lk::LinkState::kUnknown;
-}
-
 bool IsFolderEmpty(const std::wstring& folder) {
   WIN32_FIND_DATAW found;
   lk::ScopedFindHandle search(FindFirstFileW((folder + L"*").c_str(), &found));

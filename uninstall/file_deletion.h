@@ -29,10 +29,6 @@ bool AttributesOf(HANDLE file, DWORD* attributes);
 // program, a folder that is not empty, a read-only file.
 bool SetDeletionMark(HANDLE file, bool mark);
 
-// True when path (a file or folder) is a link by lk::QueryLinkState, or cannot be looked
-// at (which is treated the same: it is not walked into).
-bool IsLinkOrUnknown(const std::wstring& path);
-
 // True when the folder (ending in a backslash, a link or not) holds nothing.
 bool IsFolderEmpty(const std::wstring& folder);
 

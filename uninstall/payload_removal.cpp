@@ -14,13 +14,6 @@ bool IsFolderEntry(const wchar_t* entry) {
   return length > 0 && lk::IsPathSeparator(entry[length - 1]);
 }
 
-// The folder itself, when it is a link: it goes only when nothing remains behind it, and
-// then only the link.
-void RemoveLinkedFolderIfEmpty(const std::wstring& folder) {
-  if (!IsFolderEmpty(lk::WithTrailingBackslash(folder))) return;
-  RemoveDirectoryW(lk::WithoutTrailingSeparators(folder).c_str());
-}
-
 }  // namespace
 
 int RemovePayloadFiles(const std::wstring& folder, const wchar_t* const* entries, int count,
@@ -50,10 +43,7 @@ int RemoveEmptyPayloadFolders(const std::wstring& folder, const wchar_t* const* 
     if (!IsFolderEntry(entries[i]) || !lk::IsReachableWithoutUntrustedLinks(folder, path)) continue;
     RemoveEmptyFolderNoFollow(path);
   }
-  if (IsLinkOrUnknown(folder)) {
-    RemoveLinkedFolderIfEmpty(folder);
-  } else {
-    RemoveEmptyFolderNoFollow(folder);
-  }
+  // A folder that is a link is never removed: some systems remove what it leads to.
+  RemoveEmptyFolderNoFollow(folder);
   return PathExists(folder) ? 0 : 1;
 }

@@ -24,7 +24,7 @@ int RemovePayloadFiles(const std::wstring& folder, const wchar_t* const* entries
                        std::vector<std::wstring>* failures);
 
 // Removes the list's folders that are empty, deepest first, then folder itself when empty.
-// Links inside are left alone; when folder itself is a link, the link (never what it leads
-// to) goes only when nothing remains behind it. 1 when folder is gone afterwards.
+// Links inside are left alone, and so is folder itself when it is a link. 1 when folder is
+// gone afterwards.
 int RemoveEmptyPayloadFolders(const std::wstring& folder, const wchar_t* const* entries,
                               int count);
