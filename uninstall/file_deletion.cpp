@@ -70,10 +70,10 @@ bool MarkForDeletion(HANDLE file, DWORD attributes) {
          MarkClearingReadOnly(file, attributes);
 }
 
-// What was opened lies where its name says: its final path is its folder's (opened now)
-// with its name. A folder swapped for a link between the look and the opening fails this.
-bool IsOpenedAtItsName(HANDLE file, const std::wstring& path) {
-  return lk::IsOpenedAt(file, lk::FolderOfPath(path), path);
+// What was opened lies where its name says: its final path is chosen's (opened now) with
+// the rest of path. A folder swapped for a link between the look and the opening fails this.
+bool IsOpenedAtItsName(HANDLE file, const std::wstring& chosen, const std::wstring& path) {
+  return lk::IsOpenedAt(file, chosen, path);
 }
 
 }  // namespace
@@ -106,7 +106,8 @@ bool IsFolderEmpty(const std::wstring& folder) {
   return true;
 }
 
-int DeleteFileNoFollow(const std::wstring& path, const lk::FileIdentity* expected) {
+int DeleteFileNoFollow(const std::wstring& chosen, const std::wstring& path,
+                       const lk::FileIdentity* expected) {
   // Some systems resolve a link even through a handle opened as the link itself: a name
   // that shows as a redirection is never opened for deletion. A second name of a file is
   // no redirection: only that name goes.
@@ -126,7 +127,7 @@ int DeleteFileNoFollow(const std::wstring& path, const lk::FileIdentity* expecte
        lk::IsNameSurrogateTag(tag.ReparseTag)) ||
       ((nameAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
        !(tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) ||
-      !IsOpenedAtItsName(file.Get(), path)) {
+      !IsOpenedAtItsName(file.Get(), chosen, path)) {
     return 0;
   }
   if (expected) {
@@ -136,7 +137,7 @@ int DeleteFileNoFollow(const std::wstring& path, const lk::FileIdentity* expecte
   return MarkForDeletion(file.Get(), tag.FileAttributes) ? 1 : 0;
 }
 
-int RemoveEmptyFolderNoFollow(const std::wstring& name) {
+int RemoveEmptyFolderNoFollow(const std::wstring& chosen, const std::wstring& name) {
   const std::wstring path = lk::WithoutTrailingSeparators(name);
   switch (lk::QueryLinkState(path.c_str())) {
     case lk::LinkState::kMissing:
@@ -151,7 +152,7 @@ int RemoveEmptyFolderNoFollow(const std::wstring& name) {
   DWORD attributes = 0;
   if (!AttributesOf(folder.Get(), &attributes) || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
       lk::QueryLinkState(folder.Get()) != lk::LinkState::kPlain ||
-      !IsOpenedAtItsName(folder.Get(), path)) {
+      !IsOpenedAtItsName(folder.Get(), chosen, path)) {
     return 0;
   }
   // Marking fails for a folder that is not empty.

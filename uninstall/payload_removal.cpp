@@ -29,7 +29,7 @@ int RemovePayloadFiles(const std::wstring& folder, const wchar_t* const* entries
     lk::FileIdentity identity;
     if (hasKept && lk::QueryFileIdentity(path.c_str(), &identity) && identity == kept) continue;
     // An entry behind a link, or one that is a link, is never deleted: it is reported.
-    if (lk::IsReachableWithoutUntrustedLinks(folder, path) && DeleteFileNoFollow(path)) continue;
+    if (lk::IsReachableWithoutUntrustedLinks(folder, path) && DeleteFileNoFollow(folder, path)) continue;
     failures->push_back(path);
     result = 0;
   }
@@ -41,9 +41,9 @@ int RemoveEmptyPayloadFolders(const std::wstring& folder, const wchar_t* const* 
   for (int i = count - 1; i >= 0; --i) {
     const std::wstring path = folder + entries[i];
     if (!IsFolderEntry(entries[i]) || !lk::IsReachableWithoutUntrustedLinks(folder, path)) continue;
-    RemoveEmptyFolderNoFollow(path);
+    RemoveEmptyFolderNoFollow(folder, path);
   }
   // A folder that is a link is never removed: some systems remove what it leads to.
-  RemoveEmptyFolderNoFollow(folder);
+  RemoveEmptyFolderNoFollow(folder, folder);
   return PathExists(folder) ? 0 : 1;
 }

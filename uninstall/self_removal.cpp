@@ -31,7 +31,7 @@ void DeleteWhenFree(const std::wstring& path, const lk::FileIdentity& identity) 
   for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
     lk::FileIdentity current;
     if (!lk::QueryFileIdentity(path.c_str(), &current) || current != identity) return;
-    if (DeleteFileNoFollow(path, &identity)) return;
+    if (DeleteFileNoFollow(lk::FolderOfPath(path), path, &identity)) return;
     Sleep(kDeleteRetryMs);
   }
 }

@@ -59,7 +59,7 @@ int RemoveSettingsFilesIn(const std::wstring& chosen, const std::wstring& place,
   int result = 1;
   for (const std::wstring& file : SettingsFilesIn(place)) {
     if (keepSettingsFile && lk::SamePathText(file, place + lk::kSettingsFileName)) continue;
-    if (lk::IsReachableWithoutUntrustedLinks(chosen, file) && DeleteFileNoFollow(file)) continue;
+    if (lk::IsReachableWithoutUntrustedLinks(chosen, file) && DeleteFileNoFollow(chosen, file)) continue;
     failures->push_back(file);
     result = 0;
   }
@@ -88,7 +88,7 @@ int RemoveSettings(const std::wstring& folder, std::vector<std::wstring>* failur
   if (elsewhere) {
     result = RemoveSettingsFilesIn(settingsFolder, settingsFolder, false, failures);
     if (result && lk::IsReachableWithoutUntrustedLinks(settingsFolder, settingsFolder)) {
-      RemoveEmptyFolderNoFollow(settingsFolder);
+      RemoveEmptyFolderNoFollow(settingsFolder, settingsFolder);
     }
   }
   // The settings file next to the viewer is the only record of the settings folder: while

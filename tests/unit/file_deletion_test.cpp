@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "support/folder_link.h"
 #include "support/test_support.h"
 
 namespace {
@@ -24,7 +25,7 @@ TEST(FileDeletion, AFileHeldWithDeleteSharingCountsAsDeleted) {
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, held);
-  EXPECT_EQ(1, DeleteFileNoFollow(path));
+  EXPECT_EQ(1, DeleteFileNoFollow(folder.Path(), path));
   CloseHandle(held);
   EXPECT_FALSE(FileExists(path));
 }
@@ -40,11 +41,11 @@ TEST(FileDeletion, AReadOnlyFileGoesAndKeepsItsAttributeWhenItCannot) {
   HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, held);
-  EXPECT_EQ(0, DeleteFileNoFollow(path));
+  EXPECT_EQ(0, DeleteFileNoFollow(folder.Path(), path));
   CloseHandle(held);
   EXPECT_EQ(before, GetFileAttributesW(path.c_str()));
 
-  EXPECT_EQ(1, DeleteFileNoFollow(path));
+  EXPECT_EQ(1, DeleteFileNoFollow(folder.Path(), path));
   EXPECT_FALSE(FileExists(path));
 }
 
@@ -63,12 +64,30 @@ TEST(FileDeletion, ASecondNameOfAReadOnlyFileNeverChangesItsAttributes) {
   const DWORD before = GetFileAttributesW(original.c_str());
   ASSERT_TRUE(before & FILE_ATTRIBUTE_READONLY);
 
-  const int deleted = DeleteFileNoFollow(name);
+  const int deleted = DeleteFileNoFollow(folder.Path(), name);
 
   EXPECT_EQ(deleted == 1, !FileExists(name));
   EXPECT_EQ(before, GetFileAttributesW(original.c_str()));
   EXPECT_EQ("outside", lktest::ReadFileBytes(original));
   SetFileAttributesW(original.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A folder below the chosen one swapped for a link after the caller's check (here: before
+// the call): what the name opens lies elsewhere, so neither the file behind it nor the
+// folder it leads to is deleted.
+TEST(FileDeletion, AFolderSwappedForALinkIsNotFollowed) {
+  lktest::TempFolder chosen;
+  lktest::TempFolder outside;
+  ASSERT_TRUE(CreateDirectoryW((outside / L"Leer").c_str(), nullptr));
+  ASSERT_TRUE(lktest::WriteFileBytes(outside / L"Formats.dll", "outside"));
+  ASSERT_TRUE(lktest::MakeFolderLink(chosen / L"Plugins", outside.Path()));
+
+  EXPECT_EQ(0, DeleteFileNoFollow(chosen.Path(), chosen / L"Plugins\\Formats.dll"));
+  EXPECT_EQ(0, RemoveEmptyFolderNoFollow(chosen.Path(), chosen / L"Plugins\\Leer"));
+  lktest::RemoveFolderLink(chosen / L"Plugins");
+
+  EXPECT_EQ("outside", lktest::ReadFileBytes(outside / L"Formats.dll"));
+  EXPECT_TRUE(lktest::FolderExists(outside / L"Leer"));
 }
 
 }  // namespace
