@@ -279,6 +279,35 @@ TEST_F(UninstallHardening, WithoutACopyTheUninstallerGoesAtTheNextStart) {
       << Log();
 }
 
+// Without a temporary folder and without the next start of Windows (its list of pending
+// deletions holds a value of another type, which the system does not extend): the
+// uninstaller keeps its name and its entry, lists itself and ends with 1.
+TEST_F(UninstallHardening, WithNeitherTheUninstallerAndItsEntryStay) {
+  ASSERT_EQ(0, Install());
+  lk::RegistryKey session;
+  ASSERT_EQ(ERROR_SUCCESS,
+            session.Create(HKLM, L"System\\CurrentControlSet\\Control\\Session Manager"));
+  ASSERT_EQ(ERROR_SUCCESS, session.SetDword(L"PendingFileRenameOperations", 1));
+  int code = -1;
+  {
+    ScopedEnvironmentVariable tmp(L"TMP", L"C:\\LkMissingTemp");
+    ScopedEnvironmentVariable temp(L"TEMP", L"C:\\LkMissingTemp");
+    code = Uninstall(L"/silent /purge=1");
+  }
+  RegDeleteValueW(session.Get(), L"PendingFileRenameOperations");
+
+  EXPECT_EQ(1, code);
+  const std::wstring uninstaller = std::wstring(kFolder) + L"lk_uninstall.exe";
+  EXPECT_EQ(std::vector<std::wstring>{L"lk_uninstall.exe"}, ListTree(kFolder));
+  EXPECT_TRUE(RegStringIs(HKLM, kUninstallKey, L"InstallLocation", kFolder));
+  EXPECT_NE(std::string::npos, Log().find(std::string(kItemsLeft) + Narrow(uninstaller) + "\r\n"))
+      << Log();
+
+  EXPECT_EQ(0, Uninstall(L"/silent /purge=1"));
+  EXPECT_FALSE(FolderExists(kFolder));
+  EXPECT_FALSE(RegKeyExists(HKLM, kUninstallKey));
+}
+
 // The settings file in the settings folder held (no delete sharing): the first run fails
 // and keeps the file next to the viewer that names the folder, the second run removes it.
 TEST_F(UninstallHardening, AHeldSettingsFileIsRemovedByTheSecondRun) {
