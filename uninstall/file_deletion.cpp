@@ -76,6 +76,21 @@ bool IsOpenedAtItsName(HANDLE file, const std::wstring& chosen, const std::wstri
   return lk::IsOpenedAt(file, chosen, path);
 }
 
+// What was opened is the file the name stands for: no folder, no link, and nothing that
+// turned into a link between the look at the name (nameAttributes) and the opening, or lies
+// elsewhere than its name says.
+bool IsFileOfTheName(HANDLE file, const FILE_ATTRIBUTE_TAG_INFO& tag, DWORD nameAttributes,
+                     const std::wstring& chosen, const std::wstring& path) {
+  const bool handleIsReparsePoint = (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  if ((tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      (handleIsReparsePoint && lk::IsNameSurrogateTag(tag.ReparseTag))) {
+    return false;
+  }
+  // Wine shows a Unix link as a reparse point by its name only; the handle is its target's.
+  if ((nameAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && !handleIsReparsePoint) return false;
+  return IsOpenedAtItsName(file, chosen, path);
+}
+
 }  // namespace
 
 bool AttributesOf(HANDLE file, DWORD* attributes) {
@@ -96,16 +111,6 @@ bool PathExists(const std::wstring& path) {
   return !IsMissingError(GetLastError());
 }
 
-bool IsFolderEmpty(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  lk::ScopedFindHandle search(FindFirstFileW((folder + L"*").c_str(), &found));
-  if (!search) return false;  // it cannot be looked into: treat it as holding something
-  do {
-    if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0) return false;
-  } while (FindNextFileW(search.Get(), &found));
-  return true;
-}
-
 int DeleteFileNoFollow(const std::wstring& chosen, const std::wstring& path,
                        const lk::FileIdentity* expected) {
   // Some systems resolve a link even through a handle opened as the link itself: a name
@@ -117,17 +122,8 @@ int DeleteFileNoFollow(const std::wstring& chosen, const std::wstring& path,
   lk::ScopedFileHandle file = OpenForDeletion(path);
   if (!file) return IsMissingError(GetLastError()) ? 1 : 0;
   FILE_ATTRIBUTE_TAG_INFO tag = {};
-  if (!GetFileInformationByHandleEx(file.Get(), FileAttributeTagInfo, &tag, sizeof(tag))) {
-    return 0;
-  }
-  // A folder where a file is expected is left alone, and so is whatever turned into a link
-  // between the look at the name and the opening, or lies elsewhere than its name says.
-  if ((tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-      ((tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-       lk::IsNameSurrogateTag(tag.ReparseTag)) ||
-      ((nameAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-       !(tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) ||
-      !IsOpenedAtItsName(file.Get(), chosen, path)) {
+  if (!GetFileInformationByHandleEx(file.Get(), FileAttributeTagInfo, &tag, sizeof(tag)) ||
+      !IsFileOfTheName(file.Get(), tag, nameAttributes, chosen, path)) {
     return 0;
   }
   if (expected) {

@@ -13,12 +13,13 @@
 // Deletes the file at path, which lies in or below the folder chosen (where the caller
 // checked that no link an ordinary user could have made is on the way): what is opened
 // must lie at chosen's real place followed by the rest of path, so a folder below chosen
-// swapped for a link after that check is not followed. A name-surrogate link (symbolic link, junction) is left alone;
-// a file with more than one name loses this name only, and its attributes are never
-// changed (they are the other names' too). With expected, only when the opened file is
-// that one. A read-only file is deleted too. The file counts as deleted once it is marked:
-// a process that holds it open with delete sharing keeps the name visible until it lets go.
-// 1 when it is deleted (also when nothing had that name), 0 otherwise.
+// swapped for a link after that check is not followed. A name-surrogate link (symbolic
+// link, junction) is left alone; a file with more than one name loses this name only, and
+// its attributes are never changed (they are the other names' too). With expected, only
+// when the opened file is that one. A read-only file is deleted too. The file counts as
+// deleted once it is marked: a process that holds it open with delete sharing keeps the
+// name visible until it lets go. 1 when it is deleted (also when nothing had that name),
+// 0 otherwise.
 int DeleteFileNoFollow(const std::wstring& chosen, const std::wstring& path,
                        const lk::FileIdentity* expected = nullptr);
 
@@ -33,9 +34,6 @@ bool AttributesOf(HANDLE file, DWORD* attributes);
 // closes, or takes the mark back. False when the system refuses: the file of a running
 // program, a folder that is not empty, a read-only file.
 bool SetDeletionMark(HANDLE file, bool mark);
-
-// True when the folder (ending in a backslash, a link or not) holds nothing.
-bool IsFolderEmpty(const std::wstring& folder);
 
 // True when path exists (a dangling link counts as existing).
 bool PathExists(const std::wstring& path);

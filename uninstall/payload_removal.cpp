@@ -29,7 +29,9 @@ int RemovePayloadFiles(const std::wstring& folder, const wchar_t* const* entries
     lk::FileIdentity identity;
     if (hasKept && lk::QueryFileIdentity(path.c_str(), &identity) && identity == kept) continue;
     // An entry behind a link, or one that is a link, is never deleted: it is reported.
-    if (lk::IsReachableWithoutUntrustedLinks(folder, path) && DeleteFileNoFollow(folder, path)) continue;
+    if (lk::IsReachableWithoutUntrustedLinks(folder, path) && DeleteFileNoFollow(folder, path)) {
+      continue;
+    }
     failures->push_back(path);
     result = 0;
   }
@@ -40,7 +42,9 @@ int RemoveEmptyPayloadFolders(const std::wstring& folder, const wchar_t* const* 
                               int count) {
   for (int i = count - 1; i >= 0; --i) {
     const std::wstring path = folder + entries[i];
-    if (!IsFolderEntry(entries[i]) || !lk::IsReachableWithoutUntrustedLinks(folder, path)) continue;
+    if (!IsFolderEntry(entries[i]) || !lk::IsReachableWithoutUntrustedLinks(folder, path)) {
+      continue;
+    }
     RemoveEmptyFolderNoFollow(folder, path);
   }
   // A folder that is a link is never removed: some systems remove what it leads to.

@@ -1,5 +1,6 @@
 #include "uninstall/self_removal.h"
 
+#include <cstring>
 #include <cwchar>
 
 #include "app/product_info.h"
@@ -79,6 +80,29 @@ bool CopyContent(HANDLE source, HANDLE target) {
   }
 }
 
+bool ReadBlock(HANDLE file, char* block, DWORD* read) {
+  return ReadFile(file, block, kCopyBlock, read, nullptr) != FALSE;
+}
+
+// Whether the two files hold the same bytes, read from their beginnings.
+bool SameContent(HANDLE a, HANDLE b) {
+  const LARGE_INTEGER start = {};
+  if (!SetFilePointerEx(a, start, nullptr, FILE_BEGIN) ||
+      !SetFilePointerEx(b, start, nullptr, FILE_BEGIN)) {
+    return false;
+  }
+  char blockA[kCopyBlock];
+  char blockB[kCopyBlock];
+  for (;;) {
+    DWORD readA = 0, readB = 0;
+    if (!ReadBlock(a, blockA, &readA) || !ReadBlock(b, blockB, &readB) || readA != readB ||
+        memcmp(blockA, blockB, readA) != 0) {
+      return false;
+    }
+    if (readA == 0) return true;
+  }
+}
+
 // The copy of the uninstaller, made new in a new folder that only Administrators and SYSTEM
 // can change, and held open for reading only, without write or delete sharing, until it
 // has been started: the file that is started is the one written here.
@@ -131,14 +155,15 @@ class UninstallerCopy {
     if (!from || !to || !CopyContent(from.Get(), to.Get()) || !FlushFileBuffers(to.Get())) {
       return false;
     }
-    // From the writing handle to a reading one without a moment in which the file is open
-    // to others: the second handle shares writing only while the first still writes.
+    // From the writing handle to a reading one that shares nothing but reading. The step
+    // between shares writing for a moment (a writer the folder's protection admits could
+    // slip in): what is held is compared with the source once nobody can write any more.
     lk::ScopedFileHandle reading(ReOpenFile(to.Get(), GENERIC_READ,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE, 0));
     if (!reading) return false;
     to.Reset();
     held_.Reset(ReOpenFile(reading.Get(), GENERIC_READ, FILE_SHARE_READ, 0));
-    return static_cast<bool>(held_);
+    return held_ && SameContent(from.Get(), held_.Get());
   }
 
   void Discard() {

@@ -59,7 +59,9 @@ int RemoveSettingsFilesIn(const std::wstring& chosen, const std::wstring& place,
   int result = 1;
   for (const std::wstring& file : SettingsFilesIn(place)) {
     if (keepSettingsFile && lk::SamePathText(file, place + lk::kSettingsFileName)) continue;
-    if (lk::IsReachableWithoutUntrustedLinks(chosen, file) && DeleteFileNoFollow(chosen, file)) continue;
+    if (lk::IsReachableWithoutUntrustedLinks(chosen, file) && DeleteFileNoFollow(chosen, file)) {
+      continue;
+    }
     failures->push_back(file);
     result = 0;
   }
