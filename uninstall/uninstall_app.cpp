@@ -6,6 +6,7 @@
 #include "app/install_log.h"
 #include "app/system_library.h"
 #include "app/string_table.h"
+#include "framework/process_mitigations.h"
 #include "framework/run_guard.h"
 #include "uninstall/resource.h"
 #include "uninstall/self_removal.h"
@@ -32,6 +33,9 @@ int RefuseWhileAnotherRuns(int silent) {
 
 BOOL CUninstallApp::InitInstance() {
   HardenDllSearchPath();
+  // Links that an ordinary user made are not followed by this elevated process where the
+  // system can refuse them (the copy's work included).
+  lk::EnableRedirectionTrust();
   const UninstallCommand command = ParseUninstallCommandLine(GetCommandLineW());
   if (command.finish) {
     exitCode_ = FinishAsCopy(command.parent, command.exePath, command.identity);
