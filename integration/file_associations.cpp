@@ -63,10 +63,37 @@ void SaveReplacedDefault(const std::wstring& extensionKey, RegistrationFailures*
   NoteKeyWrite(failures, HKEY_LOCAL_MACHINE, extensionKey, status.Get());
 }
 
+// Before the viewer replaces the current user's explorer choice of an extension that names
+// another program's type, that type is kept in the value Lumenkast_UserChoice of the
+// extension's explorer key, so that the uninstaller can give it back. As with the
+// extension's default, a choice of one of the viewer's own types is never saved over the
+// one kept before, and no choice at all drops a copy kept from before.
+void SaveReplacedChoice(const wchar_t* extension, RegistrationFailures* failures) {
+  const std::wstring extensionKey = lk::ExplorerExtensionKey(extension);
+  wchar_t current[kDefaultCapacity] = {};
+  lk::ReadRegistryString(HKEY_CURRENT_USER, lk::ExplorerChoiceKey(extension).c_str(),
+                         lk::kProgidValue, current, kDefaultCapacity);
+  if (!*current) {
+    const LONG status =
+        lk::DeleteRegistryValue(HKEY_CURRENT_USER, extensionKey, lk::kChoiceBackupValue);
+    if (status != ERROR_FILE_NOT_FOUND) {
+      NoteKeyWrite(failures, HKEY_CURRENT_USER, extensionKey, status);
+    }
+    return;
+  }
+  if (lk::IsOwnIdentifier(current)) return;
+  lk::RegistryKey key;
+  lk::FirstStatus status;
+  status += key.Open(HKEY_CURRENT_USER, extensionKey.c_str(), KEY_SET_VALUE);
+  if (key) status += key.SetString(lk::kChoiceBackupValue, current);
+  NoteKeyWrite(failures, HKEY_CURRENT_USER, extensionKey, status.Get());
+}
+
 // The current user's explorer choice of extension, deleted and written anew.
 LONG SetExplorerChoice(const wchar_t* extension, const std::wstring& identifier,
                        RegistrationFailures* failures) {
   const std::wstring path = lk::ExplorerChoiceKey(extension);
+  SaveReplacedChoice(extension, failures);
   RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
   lk::RegistryKey key;
   lk::FirstStatus status;

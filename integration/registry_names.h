@@ -40,6 +40,9 @@ constexpr wchar_t kBackupValue[] = L"Lumenkast_Backup";
 constexpr wchar_t kExplorerFileExtsKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
 constexpr wchar_t kProgidValue[] = L"Progid";
+// The type the current user's explorer choice named before the viewer took the extension
+// over, kept in the extension's explorer key (ExplorerExtensionKey) for the uninstaller.
+constexpr wchar_t kChoiceBackupValue[] = L"Lumenkast_UserChoice";
 
 // Windows' own picture and media apps (HKEY_CURRENT_USER), which would otherwise offer
 // themselves anew; each gets the value kNoOpenWithValue.

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "framework/file_identity.h"
+#include "framework/file_links.h"
 #include "framework/path.h"
 #include "uninstall/file_deletion.h"
 
@@ -13,23 +14,7 @@ bool IsFolderEntry(const wchar_t* entry) {
   return length > 0 && lk::IsPathSeparator(entry[length - 1]);
 }
 
-// The folder itself, when it is a link: it goes only when nothing remains behind it, and
-// then only the link.
-void RemoveLinkedFolderIfEmpty(const std::wstring& folder) {
-  if (!IsFolderEmpty(lk::WithTrailingBackslash(folder))) return;
-  RemoveDirectoryW(lk::WithoutTrailingSeparators(folder).c_str());
-}
-
 }  // namespace
-
-bool IsReachableWithoutLinks(const std::wstring& folder, const std::wstring& relative) {
-  for (size_t slash = relative.find(L'\\'); slash != std::wstring::npos;
-       slash = relative.find(L'\\', slash + 1)) {
-    if (slash + 1 == relative.size()) break;  // the last part (a folder entry) itself
-    if (IsReparsePoint(folder + relative.substr(0, slash))) return false;
-  }
-  return true;
-}
 
 int RemovePayloadFiles(const std::wstring& folder, const wchar_t* const* entries, int count,
                        const std::wstring& keep, RemovalProgress* progress,
@@ -41,11 +26,12 @@ int RemovePayloadFiles(const std::wstring& folder, const wchar_t* const* entries
     if (progress) progress->Advance();
     if (IsFolderEntry(entries[i])) continue;
     const std::wstring path = folder + entries[i];
-    // Entries behind a link, and entries that are links, are not the payload's any more.
-    if (!IsReachableWithoutLinks(folder, entries[i]) || IsReparsePoint(path)) continue;
     lk::FileIdentity identity;
     if (hasKept && lk::QueryFileIdentity(path.c_str(), &identity) && identity == kept) continue;
-    if (DeleteFileNoFollow(path)) continue;
+    // An entry behind a link, or one that is a link, is never deleted: it is reported.
+    if (lk::IsReachableWithoutUntrustedLinks(folder, path) && DeleteFileNoFollow(folder, path)) {
+      continue;
+    }
     failures->push_back(path);
     result = 0;
   }
@@ -55,13 +41,13 @@ int RemovePayloadFiles(const std::wstring& folder, const wchar_t* const* entries
 int RemoveEmptyPayloadFolders(const std::wstring& folder, const wchar_t* const* entries,
                               int count) {
   for (int i = count - 1; i >= 0; --i) {
-    if (!IsFolderEntry(entries[i]) || !IsReachableWithoutLinks(folder, entries[i])) continue;
-    RemoveEmptyFolderNoFollow(folder + entries[i]);
+    const std::wstring path = folder + entries[i];
+    if (!IsFolderEntry(entries[i]) || !lk::IsReachableWithoutUntrustedLinks(folder, path)) {
+      continue;
+    }
+    RemoveEmptyFolderNoFollow(folder, path);
   }
-  if (IsReparsePoint(folder)) {
-    RemoveLinkedFolderIfEmpty(folder);
-  } else {
-    RemoveEmptyFolderNoFollow(folder);
-  }
+  // A folder that is a link is never removed: some systems remove what it leads to.
+  RemoveEmptyFolderNoFollow(folder, folder);
   return PathExists(folder) ? 0 : 1;
 }

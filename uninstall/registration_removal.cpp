@@ -85,16 +85,25 @@ void ReleaseExtension(const wchar_t* extension, Removal* removal) {
   lk::DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, key);
 }
 
-// The current user's explorer choice of extension, when it names one of the viewer's types.
+// The current user's explorer choice of extension, when it names one of the viewer's types:
+// the choice the setup kept comes back when its type exists, otherwise the choice goes. The
+// kept copy goes in any case, and the extension's explorer key too when nothing is left.
 void ReleaseExplorerChoice(const wchar_t* extension, Removal* removal) {
+  const std::wstring extensionKey = lk::ExplorerExtensionKey(extension);
   const std::wstring choice = lk::ExplorerChoiceKey(extension);
-  std::wstring progid;
-  if (!ReadString(HKEY_CURRENT_USER, choice, lk::kProgidValue, &progid) ||
-      !lk::IsOwnIdentifier(progid)) {
-    return;
+  std::wstring progid, saved;
+  if (ReadString(HKEY_CURRENT_USER, choice, lk::kProgidValue, &progid) &&
+      lk::IsOwnIdentifier(progid) && removal->Tree(HKEY_CURRENT_USER, choice) &&
+      ReadString(HKEY_CURRENT_USER, extensionKey, lk::kChoiceBackupValue, &saved) &&
+      IsRestorableType(saved)) {
+    lk::RegistryKey key;
+    lk::FirstStatus status;
+    status += key.Create(HKEY_CURRENT_USER, choice.c_str());
+    if (key) status += key.SetString(lk::kProgidValue, saved.c_str());
+    removal->Note(HKEY_CURRENT_USER, choice, status.Get());
   }
-  removal->Tree(HKEY_CURRENT_USER, choice);
-  lk::DeleteKeyIfEmpty(HKEY_CURRENT_USER, lk::ExplorerExtensionKey(extension));
+  removal->Value(HKEY_CURRENT_USER, extensionKey, lk::kChoiceBackupValue);
+  lk::DeleteKeyIfEmpty(HKEY_CURRENT_USER, extensionKey);
 }
 
 void RemoveFileTypes(Removal* removal) {
@@ -141,6 +150,11 @@ std::wstring RegisteredInstallLocation() {
   std::wstring folder;
   ReadString(HKEY_LOCAL_MACHINE, lk::kUninstallKey, L"InstallLocation", &folder);
   return folder;
+}
+
+int RemoveUninstallEntry(std::vector<std::wstring>* failures) {
+  Removal removal(failures);
+  return removal.Tree(HKEY_LOCAL_MACHINE, lk::kUninstallKey) ? 1 : 0;
 }
 
 int RemoveRegistration(int keepUninstallEntry, std::vector<std::wstring>* failures) {

@@ -14,5 +14,8 @@
 // that is missing has nothing to remove.
 int RemoveRegistration(int keepUninstallEntry, std::vector<std::wstring>* failures);
 
+// Removes the uninstall entry; a failure is appended as above. 1 when it is gone.
+int RemoveUninstallEntry(std::vector<std::wstring>* failures);
+
 // The folder the uninstall entry names as the installation's (InstallLocation), or empty.
 std::wstring RegisteredInstallLocation();

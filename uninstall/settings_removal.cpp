@@ -6,6 +6,7 @@
 #include "app/settings_file.h"
 #include "app/target_folder.h"
 #include "framework/file_identity.h"
+#include "framework/file_links.h"
 #include "framework/path.h"
 #include "framework/scoped_handles.h"
 #include "framework/unique_file.h"
@@ -49,10 +50,18 @@ std::vector<std::wstring> SettingsFilesIn(const std::wstring& place) {
   return files;
 }
 
-int RemoveSettingsFilesIn(const std::wstring& place, std::vector<std::wstring>* failures) {
+// Deletes the settings files in place, which lies in or below chosen (the folder the
+// installation was told to use): a file reached through a link that an ordinary user could
+// have made is never deleted, and counts as staying. The settings file itself goes only
+// with keepSettingsFile false.
+int RemoveSettingsFilesIn(const std::wstring& chosen, const std::wstring& place,
+                          bool keepSettingsFile, std::vector<std::wstring>* failures) {
   int result = 1;
   for (const std::wstring& file : SettingsFilesIn(place)) {
-    if (DeleteFileNoFollow(file)) continue;
+    if (keepSettingsFile && lk::SamePathText(file, place + lk::kSettingsFileName)) continue;
+    if (lk::IsReachableWithoutUntrustedLinks(chosen, file) && DeleteFileNoFollow(chosen, file)) {
+      continue;
+    }
     failures->push_back(file);
     result = 0;
   }
@@ -77,10 +86,15 @@ int RemoveSettings(const std::wstring& folder, std::vector<std::wstring>* failur
   const std::wstring settingsFolder = SettingsFolderOf(folder);
   const bool elsewhere = !lk::SamePathText(settingsFolder, folder) &&
                          !lk::IsSameFile(settingsFolder.c_str(), folder.c_str());
-  int result = RemoveSettingsFilesIn(folder, failures);
+  int result = 1;
   if (elsewhere) {
-    result &= RemoveSettingsFilesIn(settingsFolder, failures);
-    RemoveEmptyFolderNoFollow(settingsFolder);
+    result = RemoveSettingsFilesIn(settingsFolder, settingsFolder, false, failures);
+    if (result && lk::IsReachableWithoutUntrustedLinks(settingsFolder, settingsFolder)) {
+      RemoveEmptyFolderNoFollow(settingsFolder, settingsFolder);
+    }
   }
+  // The settings file next to the viewer is the only record of the settings folder: while
+  // anything stays there, it stays too, so that the next run finds the folder again.
+  result &= RemoveSettingsFilesIn(folder, folder, !result, failures);
   return result;
 }

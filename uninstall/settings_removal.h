@@ -12,7 +12,10 @@
 std::wstring SettingsFolderOf(const std::wstring& folder);
 
 // Deletes the settings file and the conversion's temporary files ("lk_main64.ini_" and
-// four letters or digits, or "lk_main64.ini_temp*" of earlier versions) in
-// the settings folder and in folder, then the settings folder when it is another folder
-// and empty. Each of them that stays is appended to failures. 1 when none stays.
+// four letters or digits, or "lk_main64.ini_temp*" of earlier versions) in the settings
+// folder, then the settings folder when it is another folder and empty, and last those in
+// folder; the settings file in folder stays while anything in the settings folder stays.
+// Nothing is deleted through a link that an ordinary user could have made (at and above
+// the settings folder, or folder, only links that an administrator made are followed; below
+// them none). Each file that stays is appended to failures. 1 when none stays.
 int RemoveSettings(const std::wstring& folder, std::vector<std::wstring>* failures);

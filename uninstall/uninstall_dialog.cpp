@@ -64,16 +64,19 @@ void CUninstallDialog::Remove() {
   UpdateWindow(m_hWnd);
 
   std::vector<std::wstring> failures;
-  const int removed = RemoveInstallation(request_, this, &failures);
-  ShowClosingMessage(failures);
+  std::wstring notice;
+  const int removed = RemoveInstallation(request_, this, &failures) &&
+                      CompleteRemoval(request_, &failures, &notice);
+  ShowClosingMessage(failures, notice);
   End(removed ? kExitRemoved : kExitFailed);
 }
 
-void CUninstallDialog::ShowClosingMessage(const std::vector<std::wstring>& failures) {
+void CUninstallDialog::ShowClosingMessage(const std::vector<std::wstring>& failures,
+                                          const std::wstring& notice) {
   const std::wstring caption = LoadResString(IDS_CAPTION);
   if (failures.empty()) {
-    MessageBoxW(m_hWnd, LoadResString(IDS_REMOVED).c_str(), caption.c_str(),
-                MB_OK | MB_ICONINFORMATION);
+    const std::wstring text = notice.empty() ? LoadResString(IDS_REMOVED) : notice;
+    MessageBoxW(m_hWnd, text.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
     return;
   }
   const std::wstring text = LoadResString(IDS_NOT_REMOVED) + L"\n\n" + FailureMessage(failures);

@@ -25,7 +25,7 @@ class CUninstallDialog : public CDialog, private RemovalProgress {
  private:
   void Advance() override;
   void Remove();
-  void ShowClosingMessage(const std::vector<std::wstring>& failures);
+  void ShowClosingMessage(const std::vector<std::wstring>& failures, const std::wstring& notice);
   void End(int exitCode);
 
   UninstallRequest request_;

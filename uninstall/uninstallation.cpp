@@ -7,12 +7,14 @@
 #include "app/string_table.h"
 #include "app/viewer_window.h"
 #include "framework/file_identity.h"
+#include "framework/file_links.h"
 #include "framework/path.h"
 #include "framework/scoped_handles.h"
 #include "uninstall/file_deletion.h"
 #include "uninstall/payload_manifest.h"
 #include "uninstall/registration_removal.h"
 #include "uninstall/resource.h"
+#include "uninstall/self_removal.h"
 #include "uninstall/settings_removal.h"
 #include "uninstall/shortcut_removal.h"
 
@@ -69,6 +71,10 @@ int CheckBeforeRemoval(const UninstallRequest& request, std::wstring* message) {
     *message = LoadResString(IDS_NOT_OWN_INSTALLATION);
     return kExitFailed;
   }
+  if (!lk::IsReachableWithoutUntrustedLinks(request.folder, request.folder)) {
+    *message = FailureMessage({request.folder});
+    return kExitFailed;
+  }
   if (IsViewerRunning() || !CanViewerBeDeleted(request.folder)) {
     *message = LoadResString(IDS_VIEWER_RUNNING);
     return kExitViewerRunning;
@@ -89,11 +95,29 @@ int RemoveInstallation(const UninstallRequest& request, RemovalProgress* progres
 
   RemoveShortcuts(failures);
   Advance(progress);
-  // The entry goes last, and only when everything before it went.
-  RemoveRegistration(failures->empty() ? 0 : 1, failures);
+  // The entry goes last (CompleteRemoval), and only when everything before it went.
+  RemoveRegistration(1, failures);
   SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSHNOWAIT, nullptr, nullptr);
   Advance(progress);
   return failures->empty() ? 1 : 0;
+}
+
+int CompleteRemoval(const UninstallRequest& request, std::vector<std::wstring>* failures,
+                    std::wstring* notice) {
+  notice->clear();
+  const SelfRemoval removal = HandOverToCopy(request.exePath);
+  if (removal.way == SelfRemovalWay::kNone) {
+    failures->push_back(request.exePath);
+    return 0;
+  }
+  if (!RemoveUninstallEntry(failures)) {
+    TakeBack(removal);
+    return 0;
+  }
+  if (removal.way == SelfRemovalWay::kAtRestart) {
+    *notice = LoadResString(IDS_REMOVED_AT_RESTART) + L"\n" + removal.renamed;
+  }
+  return 1;
 }
 
 std::wstring FailureMessage(const std::vector<std::wstring>& failures) {

@@ -153,6 +153,52 @@ TEST_F(RegistrationRemoval, GivesBackASavedTypeOnlyWhenItExistsAndIsNotTheViewer
   }
 }
 
+// The current user's explorer choice of another program is kept by the setup (also over a
+// second installation) and comes back where the extension still points at the viewer and
+// that type still exists; otherwise the viewer's choice just goes. The kept copy never stays.
+TEST_F(RegistrationRemoval, GivesBackTheUsersExplorerChoice) {
+  lktest::WriteRegString(HKLM, L"SOFTWARE\\Classes\\Fremdbild.png", nullptr, L"Bild");
+  const struct {
+    const wchar_t* extension;
+    const wchar_t* before;  // the user's choice before the installation
+    const wchar_t* since;   // chosen after the installation; null: none
+    const wchar_t* after;   // after the uninstallation; null: no choice
+  } cases[] = {
+      {L"png", L"Fremdbild.png", nullptr, L"Fremdbild.png"},
+      {L"gif", L"Verschwunden.gif", nullptr, nullptr},
+      {L"bmp", L"Fremdbild.png", L"Anders.bmp", L"Anders.bmp"},
+  };
+  for (const auto& c : cases) {
+    lktest::WriteRegString(HKCU, lktest::ExplorerChoiceKey(c.extension), L"Progid", c.before);
+  }
+  Register();
+  Register();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(lktest::Narrow(c.extension));
+    EXPECT_TRUE(RegStringIs(HKCU, lktest::ExplorerChoiceKey(c.extension), L"Progid",
+                            std::wstring(L"Lumenkast.") + c.extension));
+    if (c.since) {
+      lktest::WriteRegString(HKCU, lktest::ExplorerChoiceKey(c.extension), L"Progid", c.since);
+    }
+  }
+
+  std::vector<std::wstring> failures;
+  EXPECT_EQ(1, RemoveRegistration(0, &failures));
+  EXPECT_TRUE(failures.empty());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(lktest::Narrow(c.extension));
+    const std::wstring extensionKey =
+        lktest::ExplorerChoiceKey(c.extension).substr(
+            0, lktest::ExplorerChoiceKey(c.extension).rfind(L'\\'));
+    EXPECT_FALSE(lktest::QueryRegValue(HKCU, extensionKey, L"Lumenkast_UserChoice").exists);
+    if (c.after) {
+      EXPECT_TRUE(RegStringIs(HKCU, lktest::ExplorerChoiceKey(c.extension), L"Progid", c.after));
+    } else {
+      EXPECT_FALSE(lktest::RegKeyExists(HKCU, lktest::ExplorerChoiceKey(c.extension)));
+    }
+  }
+}
+
 // The setup keeps no saved default for an extension that has none now: an old copy would be
 // given back by the uninstaller although it replaced nothing.
 TEST_F(RegistrationRemoval, SetupDropsASavedDefaultWhenTheExtensionHasNone) {

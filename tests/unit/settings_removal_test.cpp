@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/folder_link.h"
 #include "support/test_support.h"
 
 namespace {
@@ -112,6 +113,71 @@ TEST_F(SettingsRemoval, ASettingsFileThatStaysIsReported) {
   CloseHandle(held);
   EXPECT_EQ(std::vector<std::wstring>{ProgramFolderFile()}, failures);
   EXPECT_TRUE(FileExists(ProgramFolderFile()));
+}
+
+// A settings folder reached through a link that an ordinary user could have made (under
+// Wine every link is the user's), as the folder itself or as a folder above it: nothing is
+// deleted behind it, each file there is reported, and the settings file next to the viewer
+// stays as the record of the folder.
+TEST_F(SettingsRemoval, NeverDeletesThroughALinkedSettingsFolder) {
+  lktest::TempFolder outside;
+  lktest::TempFolder parent;
+  const std::wstring link = parent / L"LkSettings";
+  const struct {
+    const char* name;
+    std::wstring below;  // the settings folder below the link ("INI_Folder": link\below)
+  } cases[] = {
+      {"the settings folder is a link", L""},
+      {"a folder above it is a link", L"Einstellungen\\"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::wstring behind = outside / c.below;
+    CreateDirectoryW(behind.c_str(), nullptr);
+    ASSERT_TRUE(lktest::WriteFileBytes(behind + L"lk_main64.ini", "outside"));
+    ASSERT_TRUE(lktest::WriteFileBytes(behind + L"lk_main64.ini_temp", "outside temp"));
+    ASSERT_TRUE(lktest::MakeFolderLink(link, outside.Path()));
+    const std::wstring settings = link + L"\\" + c.below;
+    WriteProgramFolderFile(settings.c_str());
+    const std::vector<std::wstring> before = lktest::ListTree(outside.Path());
+
+    std::vector<std::wstring> failures;
+    EXPECT_EQ(0, RemoveSettings(program_.Path(), &failures));
+    lktest::RemoveFolderLink(link);
+
+    const std::vector<std::wstring> reported = {settings + L"lk_main64.ini",
+                                                settings + L"lk_main64.ini_temp"};
+    EXPECT_EQ(reported, failures);
+    EXPECT_EQ(before, lktest::ListTree(outside.Path()));
+    EXPECT_EQ("outside", lktest::ReadFileBytes(behind + L"lk_main64.ini"));
+    EXPECT_TRUE(FileExists(ProgramFolderFile()));
+  }
+}
+
+// The settings in "INI_Folder" go first, the settings file next to the viewer last: while
+// one there is held, the file that names the folder stays, so that a second run (once the
+// file is free) still finds the folder and finishes.
+TEST_F(SettingsRemoval, TheFileThatNamesTheSettingsFolderGoesLast) {
+  const std::wstring settings = appData_ / L"Lumenkast\\";
+  ASSERT_TRUE(CreateDirectoryW(settings.c_str(), nullptr));
+  WriteProgramFolderFile(settings.c_str());
+  ASSERT_TRUE(lktest::WriteFileBytes(settings + L"lk_main64.ini", "\xFF\xFE"));
+  ASSERT_TRUE(lktest::WriteFileBytes(program_ / L"lk_main64.ini_temp", "t"));
+  HANDLE held = CreateFileW((settings + L"lk_main64.ini").c_str(), GENERIC_READ,
+                            FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+
+  std::vector<std::wstring> failures;
+  EXPECT_EQ(0, RemoveSettings(program_.Path(), &failures));
+  CloseHandle(held);
+  EXPECT_EQ(std::vector<std::wstring>{settings + L"lk_main64.ini"}, failures);
+  EXPECT_EQ(std::vector<std::wstring>{L"lk_main64.ini"}, lktest::ListFolder(program_.Path()));
+
+  failures.clear();
+  EXPECT_EQ(1, RemoveSettings(program_.Path(), &failures));
+  EXPECT_TRUE(failures.empty());
+  EXPECT_FALSE(FolderExists(settings));
+  EXPECT_TRUE(lktest::ListFolder(program_.Path()).empty());
 }
 
 }  // namespace
