@@ -3,8 +3,10 @@
 #include <memory>
 
 #include "app/os_version.h"
+#include "app/string_table.h"
 #include "app/the_app.h"
 #include "framework/common_controls.h"
+#include "framework/run_guard.h"
 #include "res/resource.h"
 #include "wizard/wiz_property_page.h"
 #include "wizard/wiz_property_sheet.h"
@@ -20,6 +22,14 @@ constexpr UINT kPageTemplates[] = {IDD_OPTIONS_PAGE, IDD_WHATS_NEW_PAGE, IDD_ASS
 }  // namespace
 
 int TheApp::RunWizard() {
+  // One setup or uninstallation at a time: held from the wizard's start to its end.
+  const lk::RunGuard guard(0);
+  if (!guard.Held()) {
+    MessageBoxW(nullptr, LoadResString(IDS_ANOTHER_RUN).c_str(),
+                LoadResString(IDS_CAPTION).c_str(), MB_ICONEXCLAMATION);
+    return kExitAnotherRun;
+  }
+
   // Only the wizard shows common controls; they stay loaded until it returns.
   const lk::CommonControls commonControls;
 

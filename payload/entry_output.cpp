@@ -4,16 +4,19 @@
 #include "payload/folder_paths.h"
 
 void EntryOutput::MakeFolder(const wchar_t* path) {
-  if (CreateDirectoryW(path, nullptr)) transaction_->RecordCreatedFolder(path);
+  if (transaction_->WillCreate(path) && CreateDirectoryW(path, nullptr)) {
+    transaction_->RecordCreatedFolder(path);
+  }
 }
 
 void EntryOutput::MakeFolderPath(const wchar_t* path) { MakeDirectoryPath(path, transaction_); }
 
 HANDLE EntryOutput::CreateNew(const wchar_t* path) {
+  if (!transaction_->WillCreate(path)) return INVALID_HANDLE_VALUE;
   HANDLE created = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
   if (created == INVALID_HANDLE_VALUE) return created;
-  if (!transaction_->RecordCreatedFile(path)) {
+  if (!transaction_->RecordCreatedFile(path, created)) {
     CloseHandle(created);
     DeleteFileW(path);
     return INVALID_HANDLE_VALUE;

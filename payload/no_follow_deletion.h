@@ -1,0 +1,29 @@
+// Removing what the setup itself made inside the target folder, never through a link: a
+// name that shows as a link is not opened for deletion, and what was opened is checked
+// before it is marked for deletion through that same handle. The attributes of a file with
+// a second name are never changed: they belong to the file, not to the name.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/file_identity.h"
+
+enum class Removal {
+  kGone,         // nothing of that name is left (also when there was nothing)
+  kNotThatFile,  // something else has the name now: left alone
+  kFailed,       // it stays: a link, held open, a folder that is not empty, no rights
+};
+
+// Deletes the file at path when it is the file with expected identity (or, without
+// expected, any file that is not a reparse point).
+Removal DeleteOwnFile(const std::wstring& path, const lk::FileIdentity* expected = nullptr);
+
+// Removes the folder at path when it is empty, not a link, and (with expected) that folder.
+Removal RemoveOwnFolder(const std::wstring& path,
+                             const lk::FileIdentity* expected = nullptr);
+
+// Deletes the folder at path with everything in it; a link inside is removed as a name or
+// left, never followed. True when it is gone.
+bool DeleteOwnTree(const std::wstring& path);
