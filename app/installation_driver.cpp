@@ -84,9 +84,10 @@ void RecordCreatedFolders(const std::vector<std::wstring>& folders,
 // A new file at path that the transaction knows before it exists; invalid when it could
 // not be made or recorded.
 lk::ScopedFileHandle CreateRecordedFile(const wchar_t* path, InstallTransaction* transaction) {
-  if (!transaction->WillCreate(path)) return lk::ScopedFileHandle();
+  if (!transaction->WillCreateFile(path)) return lk::ScopedFileHandle();
   lk::ScopedFileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) transaction->NotCreated(path);
   if (file && !transaction->RecordCreatedFile(path, file.Get())) {
     file.Reset();
     DeleteFileW(path);

@@ -4,7 +4,7 @@
 #include "payload/folder_paths.h"
 
 void EntryOutput::MakeFolder(const wchar_t* path) {
-  if (transaction_->WillCreate(path) && CreateDirectoryW(path, nullptr)) {
+  if (transaction_->WillCreateFolder(path) && CreateDirectoryW(path, nullptr)) {
     transaction_->RecordCreatedFolder(path);
   }
 }
@@ -12,10 +12,15 @@ void EntryOutput::MakeFolder(const wchar_t* path) {
 void EntryOutput::MakeFolderPath(const wchar_t* path) { MakeDirectoryPath(path, transaction_); }
 
 HANDLE EntryOutput::CreateNew(const wchar_t* path) {
-  if (!transaction_->WillCreate(path)) return INVALID_HANDLE_VALUE;
+  if (!transaction_->WillCreateFile(path)) return INVALID_HANDLE_VALUE;
   HANDLE created = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (created == INVALID_HANDLE_VALUE) return created;
+  if (created == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    transaction_->NotCreated(path);
+    SetLastError(error);
+    return created;
+  }
   if (!transaction_->RecordCreatedFile(path, created)) {
     CloseHandle(created);
     DeleteFileW(path);

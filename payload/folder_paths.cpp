@@ -18,7 +18,7 @@ bool IsMissingParent(DWORD error) {
 }
 
 bool CreateFolder(const wchar_t* folder, InstallTransaction* created) {
-  if (created && !created->WillCreate(folder)) {
+  if (created && !created->WillCreateFolder(folder)) {
     SetLastError(ERROR_CANNOT_MAKE);
     return false;
   }

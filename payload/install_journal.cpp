@@ -8,8 +8,10 @@
 
 namespace {
 
-constexpr wchar_t kWillCreate = L'+';
+constexpr wchar_t kWillCreateFile = L'+';
+constexpr wchar_t kWillCreateFolder = L'/';
 constexpr wchar_t kCreated = L'=';
+constexpr wchar_t kNotCreated = L'-';
 // "=", three identity fields of eight hexadecimal digits, a blank.
 constexpr size_t kIdentityUnits = 1 + 3 * 8 + 1;
 // A journal larger than this was not written by the setup.
@@ -21,6 +23,7 @@ bool IsNameBelowTarget(const std::wstring& name) {
     return false;
   }
   std::vector<CreatedEntry> records;
+  std::vector<bool> withdrawn;
   size_t start = 0;
   for (size_t end = 0; end <= name.size(); ++end) {
     if (end < name.size() && !lk::IsPathSeparator(name[end])) continue;
@@ -54,6 +57,14 @@ bool ParseCreated(const std::wstring& line, CreatedEntry* entry) {
          ParseHex(&line[17], &entry->identity.indexLow) && IsNameBelowTarget(entry->name);
 }
 
+// A "+" or "-" record of a file: an entry without identity.
+bool ParseFileName(const std::wstring& line, CreatedEntry* entry) {
+  if (line.size() < 2 || (line[0] != kWillCreateFile && line[0] != kNotCreated)) return false;
+  entry->name = line.substr(1);
+  entry->identified = false;
+  return IsNameBelowTarget(entry->name);
+}
+
 // Names compared as the file system compares them.
 std::wstring Folded(std::wstring name) {
   if (!name.empty()) CharUpperBuffW(&name[0], static_cast<DWORD>(name.size()));
@@ -61,11 +72,15 @@ std::wstring Folded(std::wstring name) {
 }
 
 // The last identity of each name counts, in the place of its last creation.
-std::vector<CreatedEntry> LatestOfEachName(const std::vector<CreatedEntry>& records) {
+// A name whose latest record says it was not created is left out.
+std::vector<CreatedEntry> LatestOfEachName(const std::vector<CreatedEntry>& records,
+                                           const std::vector<bool>& withdrawn) {
   std::vector<CreatedEntry> latest;
   std::set<std::wstring> seen;
-  for (auto record = records.rbegin(); record != records.rend(); ++record) {
-    if (seen.insert(Folded(record->name)).second) latest.push_back(*record);
+  for (size_t i = records.size(); i-- > 0;) {
+    if (seen.insert(Folded(records[i].name)).second && !withdrawn[i]) {
+      latest.push_back(records[i]);
+    }
   }
   return std::vector<CreatedEntry>(latest.rbegin(), latest.rend());
 }
@@ -94,8 +109,16 @@ bool InstallJournal::Append(const std::wstring& record) {
          written == bytes;
 }
 
-bool InstallJournal::WillCreate(const std::wstring& name) {
-  return Append(kWillCreate + name + L'\n');
+bool InstallJournal::WillCreateFile(const std::wstring& name) {
+  return Append(kWillCreateFile + name + L'\n');
+}
+
+bool InstallJournal::WillCreateFolder(const std::wstring& name) {
+  return Append(kWillCreateFolder + name + L'\n');
+}
+
+bool InstallJournal::NotCreated(const std::wstring& name) {
+  return Append(kNotCreated + name + L'\n');
 }
 
 bool InstallJournal::Created(const std::wstring& name, const lk::FileIdentity& identity) {
@@ -114,12 +137,17 @@ bool ReadInstallJournal(const std::wstring& path, std::vector<CreatedEntry>* cre
   if (!ReadWhole(file.Get(), &text)) return false;
   // Only whole lines count: the last one may have been cut short.
   std::vector<CreatedEntry> records;
+  std::vector<bool> withdrawn;
   size_t start = 0;
   for (size_t end = text.find(L'\n'); end != std::wstring::npos;
        start = end + 1, end = text.find(L'\n', start)) {
+    const std::wstring line = text.substr(start, end - start);
     CreatedEntry entry;
-    if (ParseCreated(text.substr(start, end - start), &entry)) records.push_back(entry);
+    if (ParseCreated(line, &entry) || ParseFileName(line, &entry)) {
+      records.push_back(entry);
+      withdrawn.push_back(line[0] == kNotCreated);
+    }
   }
-  *created = LatestOfEachName(records);
+  *created = LatestOfEachName(records, withdrawn);
   return true;
 }

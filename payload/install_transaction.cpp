@@ -89,11 +89,25 @@ bool InstallTransaction::Begin() {
          journal_.Create(folder + L"\\" + kJournalFileName);
 }
 
-bool InstallTransaction::WillCreate(const wchar_t* path) {
+bool InstallTransaction::WillCreateFile(const wchar_t* path) {
   std::wstring full;
   if (!Resolve(path, &full)) return false;
   const std::wstring name = RelativeName(full);
-  return name.empty() || (Begin() && journal_.WillCreate(name));
+  return name.empty() || (Begin() && journal_.WillCreateFile(name));
+}
+
+bool InstallTransaction::WillCreateFolder(const wchar_t* path) {
+  std::wstring full;
+  if (!Resolve(path, &full)) return false;
+  const std::wstring name = RelativeName(full);
+  return name.empty() || (Begin() && journal_.WillCreateFolder(name));
+}
+
+void InstallTransaction::NotCreated(const wchar_t* path) {
+  std::wstring full;
+  if (!Resolve(path, &full)) return;
+  const std::wstring name = RelativeName(full);
+  if (!name.empty() && journal_.IsOpen()) journal_.NotCreated(name);
 }
 
 bool InstallTransaction::RecordCreatedFile(const wchar_t* path, HANDLE file) {

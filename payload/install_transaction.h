@@ -50,7 +50,10 @@ class InstallTransaction {
   // Records in the journal that a file or folder is about to be created at path (absolute,
   // or relative to the current directory). A path that is not below the target folder is
   // not the journal's. False when it could not be recorded: it must not be created.
-  bool WillCreate(const wchar_t* path);
+  bool WillCreateFile(const wchar_t* path);
+  bool WillCreateFolder(const wchar_t* path);
+  // The file announced at path could not be created (the name was taken).
+  void NotCreated(const wchar_t* path);
   // Records the file this run created at path, through its open handle. False when it could
   // not be recorded: the caller removes it again.
   bool RecordCreatedFile(const wchar_t* path, HANDLE file);

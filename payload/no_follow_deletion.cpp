@@ -102,6 +102,25 @@ Removal DeleteOwnFile(const std::wstring& path, const lk::FileIdentity* expected
   return IsGone(path) ? Removal::kGone : Removal::kFailed;
 }
 
+Removal DeleteEmptyFile(const std::wstring& path) {
+  if (ShowsAsReparsePoint(path)) return Removal::kNotThatFile;
+  lk::ScopedFileHandle file = OpenForDeletion(path);
+  if (!file) return IsMissingError(GetLastError()) ? Removal::kGone : Removal::kFailed;
+  DWORD attributes = 0;
+  LARGE_INTEGER size = {};
+  if (!AttributesOf(file.Get(), &attributes) || !GetFileSizeEx(file.Get(), &size)) {
+    return Removal::kFailed;
+  }
+  if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
+                     FILE_ATTRIBUTE_READONLY)) ||
+      size.QuadPart != 0 || lk::QueryLinkState(file.Get()) != lk::LinkState::kPlain) {
+    return Removal::kNotThatFile;
+  }
+  if (!MarkForDeletion(file.Get())) return Removal::kFailed;
+  file.Reset();
+  return IsGone(path) ? Removal::kGone : Removal::kFailed;
+}
+
 Removal RemoveOwnFolder(const std::wstring& path, const lk::FileIdentity* expected) {
   if (IsGone(path)) return Removal::kGone;
   if (ShowsAsReparsePoint(path)) return expected ? Removal::kNotThatFile : Removal::kFailed;

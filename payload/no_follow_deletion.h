@@ -20,6 +20,10 @@ enum class Removal {
 // expected, any file that is not a reparse point).
 Removal DeleteOwnFile(const std::wstring& path, const lk::FileIdentity* expected = nullptr);
 
+// Deletes the file at path only when it is empty, has one name and is not read-only: what
+// a run that created it left when it was killed before it could record its identity.
+Removal DeleteEmptyFile(const std::wstring& path);
+
 // Removes the folder at path when it is empty, not a link, and (with expected) that folder.
 Removal RemoveOwnFolder(const std::wstring& path,
                              const lk::FileIdentity* expected = nullptr);

@@ -39,9 +39,10 @@ bool IsTrustedSetAsideFolder(const std::wstring& folder, const std::wstring& tar
 }
 
 // Removes what the journal says the run created, the latest first: each file and folder
-// only while it is still the one that was created, a folder only when empty. Something
-// else at such a name, and a folder that holds what others put there, are left alone.
-// False when a file the run created stays.
+// only while it is still the one that was created, a folder only when empty; a file the
+// run announced but could not record any more only while it is empty, as it was created.
+// Something else at such a name, and a folder that holds what others put there, are left
+// alone. False when a file the run created stays.
 bool RemoveCreated(const std::wstring& target, const std::wstring& journal,
                    std::vector<std::wstring>* notRestored) {
   std::vector<CreatedEntry> created;
@@ -51,9 +52,13 @@ bool RemoveCreated(const std::wstring& target, const std::wstring& journal,
     const std::wstring path = target + entry->name;
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) continue;
+    Removal removal = Removal::kNotThatFile;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-      RemoveOwnFolder(path, &entry->identity);
-    } else if (DeleteOwnFile(path, &entry->identity) == Removal::kFailed) {
+      if (entry->identified) RemoveOwnFolder(path, &entry->identity);
+    } else {
+      removal = entry->identified ? DeleteOwnFile(path, &entry->identity) : DeleteEmptyFile(path);
+    }
+    if (removal == Removal::kFailed) {
       Note(path, notRestored);
       complete = false;
     }

@@ -140,10 +140,20 @@ TEST_F(InstallTransactionTest, LeftoversOfAKilledRunAreRecoveredToTheEarlierStat
 }
 
 // Only while a name still holds the file or folder the killed run made is it removed: a
-// file put there since, and a folder that is no longer empty, stay.
+// file put there since, and a folder that is no longer empty, stay. A file the run had
+// announced but not yet recorded goes only while it is empty: it can only be the one the
+// run had just created. (The file moved away is kept, so that its number is not reused.)
 TEST_F(InstallTransactionTest, RecoveryRemovesOnlyWhatTheKilledRunCreated) {
-  KillAnUpdate();
-  ASSERT_TRUE(DeleteFileW((target_ / L"new.txt").c_str()));
+  lktest::TempFolder elsewhere;
+  {
+    InstallTransaction killed(target_.Path().c_str());
+    ChangeLikeAnUpdate(&killed);
+    for (const wchar_t* name : {L"unrecorded.txt", L"b.txt"}) {
+      ASSERT_TRUE(killed.WillCreateFile((target_ / name).c_str()));
+    }
+    ASSERT_TRUE(WriteFileBytes(target_ / L"unrecorded.txt", ""));
+  }
+  ASSERT_TRUE(MoveFileW((target_ / L"new.txt").c_str(), (elsewhere / L"new.txt").c_str()));
   ASSERT_TRUE(WriteFileBytes(target_ / L"new.txt", "the user's"));
   ASSERT_TRUE(WriteFileBytes(target_ / L"Deep\\mine.txt", "the user's too"));
 
@@ -294,20 +304,24 @@ TEST_F(InstallTransactionTest, NothingIsPutBackThroughALink) {
   EXPECT_EQ(ReadFileBytes(target_ / L"a.txt"), "old a");
 }
 
-// A journal as a killed run may leave it: the last record cut short, names announced but
-// never created, and lines no run writes. Only whole records of created names count, the
-// latest identity of a name replacing earlier ones.
+// A journal as a killed run may leave it: the last record cut short, a folder announced
+// that existed, a file announced but killed before its identity, one not created after
+// all, names no run writes. Only whole records count, the latest of a name replacing
+// earlier ones.
 TEST(InstallJournal, OnlyWholeRecordsOfCreatedNamesCount) {
   lktest::TempFolder folder;
   const std::wstring path = folder / kJournalFileName;
   {
     InstallJournal journal;
     ASSERT_TRUE(journal.Create(path));
-    ASSERT_TRUE(journal.WillCreate(L"a.txt"));
+    ASSERT_TRUE(journal.WillCreateFile(L"a.txt"));
     ASSERT_TRUE(journal.Created(L"a.txt", {1, 2, 3}));
-    ASSERT_TRUE(journal.WillCreate(L"Sub"));
+    ASSERT_TRUE(journal.WillCreateFolder(L"Sub"));
     ASSERT_TRUE(journal.Created(L"Sub", {1, 0, 7}));
-    ASSERT_TRUE(journal.WillCreate(L"never.txt"));
+    ASSERT_TRUE(journal.WillCreateFolder(L"Existing"));
+    ASSERT_TRUE(journal.WillCreateFile(L"unrecorded.txt"));
+    ASSERT_TRUE(journal.WillCreateFile(L"taken.txt"));
+    ASSERT_TRUE(journal.NotCreated(L"taken.txt"));
     ASSERT_TRUE(journal.Created(L"A.TXT", {1, 2, 4}));
     ASSERT_TRUE(journal.Created(L"..\\outside.txt", {1, 0, 9}));
     ASSERT_TRUE(journal.Created(L"C:\\x.txt", {1, 0, 10}));
@@ -320,11 +334,14 @@ TEST(InstallJournal, OnlyWholeRecordsOfCreatedNamesCount) {
 
   std::vector<CreatedEntry> created;
   ASSERT_TRUE(ReadInstallJournal(path, &created));
-  ASSERT_EQ(created.size(), 2u);
+  ASSERT_EQ(created.size(), 3u);
   EXPECT_EQ(created[0].name, L"Sub");
   EXPECT_EQ(created[0].identity, (lk::FileIdentity{1, 0, 7}));
-  EXPECT_EQ(created[1].name, L"A.TXT");
-  EXPECT_EQ(created[1].identity, (lk::FileIdentity{1, 2, 4}));
+  EXPECT_EQ(created[1].name, L"unrecorded.txt");
+  EXPECT_FALSE(created[1].identified);
+  EXPECT_EQ(created[2].name, L"A.TXT");
+  EXPECT_EQ(created[2].identity, (lk::FileIdentity{1, 2, 4}));
+  EXPECT_TRUE(created[0].identified && created[2].identified);
 }
 
 }  // namespace
