@@ -36,7 +36,7 @@ bool QueryFolderIdentity(const std::wstring& folder, lk::FileIdentity* identity)
   lk::ScopedFileHandle opened(CreateFileW(
       folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
       nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  return opened && lk::QueryFileIdentity(opened.Get(), identity);
+  return opened && QueryOwnIdentity(opened.Get(), identity);
 }
 
 // Renames the set-aside folder to a free discard name in one step; its path goes to
@@ -113,7 +113,7 @@ void InstallTransaction::NotCreated(const wchar_t* path) {
 bool InstallTransaction::RecordCreatedFile(const wchar_t* path, HANDLE file) {
   std::wstring full;
   lk::FileIdentity identity;
-  if (!Resolve(path, &full) || !lk::QueryFileIdentity(file, &identity)) return false;
+  if (!Resolve(path, &full) || !QueryOwnIdentity(file, &identity)) return false;
   const std::wstring name = RelativeName(full);
   if (name.empty() || !Begin() || !journal_.Created(name, identity)) return false;
   createdFiles_[Folded(full)] = identity;

@@ -1,5 +1,7 @@
 #include "payload/no_follow_deletion.h"
 
+#include <cstring>
+
 #include "framework/file_links.h"
 #include "framework/scoped_handles.h"
 
@@ -12,6 +14,13 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 constexpr FILE_INFO_BY_HANDLE_CLASS kDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
 constexpr DWORD kDispositionDelete = 0x00000001;
 constexpr DWORD kDispositionIgnoreReadOnly = 0x00000010;
+
+// FILE_ID_INFO of Windows 8 and later.
+constexpr FILE_INFO_BY_HANDLE_CLASS kIdInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
+struct IdInfo {
+  ULONGLONG volumeSerial;
+  BYTE fileId[16];
+};
 
 bool IsMissingError(DWORD error) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
@@ -70,7 +79,7 @@ bool MarkReadOnlyForDeletion(HANDLE file, DWORD attributes) {
 
 bool IsExpected(HANDLE file, const lk::FileIdentity* expected) {
   lk::FileIdentity opened;
-  return !expected || (lk::QueryFileIdentity(file, &opened) && opened == *expected);
+  return !expected || (QueryOwnIdentity(file, &opened) && opened == *expected);
 }
 
 // A link met inside a tree that is deleted: only its name goes.
@@ -83,6 +92,20 @@ void RemoveLinkName(const std::wstring& path, DWORD attributes) {
 }
 
 }  // namespace
+
+bool QueryOwnIdentity(HANDLE file, lk::FileIdentity* identity) {
+  IdInfo info = {};
+  if (!GetFileInformationByHandleEx(file, kIdInfo, &info, sizeof(info))) {
+    return lk::QueryFileIdentity(file, identity);
+  }
+  // The volume's serial and the file's number as far as they fit: a 128-bit number beyond
+  // 64 bits (ReFS) is cut, which only makes a foreign file look like one's own when the
+  // low 64 bits agree on the same volume.
+  identity->volumeSerial = static_cast<DWORD>(info.volumeSerial);
+  memcpy(&identity->indexLow, info.fileId, sizeof(DWORD));
+  memcpy(&identity->indexHigh, info.fileId + sizeof(DWORD), sizeof(DWORD));
+  return true;
+}
 
 Removal DeleteOwnFile(const std::wstring& path, const lk::FileIdentity* expected) {
   if (ShowsAsReparsePoint(path)) return expected ? Removal::kNotThatFile : Removal::kFailed;

@@ -10,6 +10,11 @@
 
 #include "framework/file_identity.h"
 
+// The identity the journal records and the removal compares: the file-id class where the
+// system has it (one look at the open file, where Wine's by-handle information also asks
+// its mount manager for the volume's serial number), else the by-handle information.
+bool QueryOwnIdentity(HANDLE file, lk::FileIdentity* identity);
+
 enum class Removal {
   kGone,         // nothing of that name is left (also when there was nothing)
   kNotThatFile,  // something else has the name now: left alone

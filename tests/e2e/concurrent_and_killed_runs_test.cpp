@@ -17,6 +17,7 @@
 #include "support/payload_resource.h"
 #include "support/test_support.h"
 #include "support/test_zip_writer.h"
+#include "support/wizard_driver.h"
 
 namespace lktest {
 namespace {
@@ -235,7 +236,8 @@ TEST_F(ConcurrentAndKilledRuns, TheFolderHoldsExactlyOneVersion) {
 }
 
 // Another run holds the guard: an unattended setup waits a minute for it, then ends with 4
-// and its log entry, and touches nothing.
+// and its log entry; the wizard says the same at once in a box and never shows its pages.
+// Neither touches the installation.
 TEST_F(ConcurrentAndKilledRuns, AnotherRunKeepsTheGuardForAMinute) {
   Run(older_, 0);
   const FolderContents older = ReadContents(kTarget);
@@ -243,7 +245,18 @@ TEST_F(ConcurrentAndKilledRuns, AnotherRunKeepsTheGuardForAMinute) {
   ASSERT_TRUE(held.Held());
   DeleteFileW(LogPath().c_str());
   const DWORD start = GetTickCount();
-  EXPECT_EQ(4, RunProcess(CommandLine(newer_), cwd_.Path(), 180000));
+  ChildProcess unattended;
+  ASSERT_TRUE(unattended.Start(CommandLine(newer_), cwd_.Path()));
+
+  WizardProcess wizard;
+  EXPECT_FALSE(wizard.Start(cwd_.Path(), 0));
+  const HWND box = wizard.WaitForMessageBox();
+  ExpectNotice(box, kAnotherRun);
+  EXPECT_TRUE(wizard.Answer(box, IDOK));
+  EXPECT_TRUE(wizard.WaitForExit(10000));
+  EXPECT_FALSE(wizard.Sheet());
+
+  EXPECT_EQ(4, unattended.WaitForExit(180000));
   EXPECT_GE(GetTickCount() - start, 59000u);
   EXPECT_TRUE(IsSingleLogEntry(ReadFileBytes(LogPath()), kAnotherRun));
   EXPECT_TRUE(ReadContents(kTarget) == older);
