@@ -14,9 +14,11 @@
 #include "app/target_folder.h"
 #include "framework/file_links.h"
 #include "framework/path.h"
+#include "framework/scoped_handles.h"
 #include "integration/app_registration.h"
 #include "integration/format_catalogue.h"
 #include "integration/registration_failures.h"
+#include "payload/folder_paths.h"
 #include "payload/install_transaction.h"
 #include "payload/payload_extraction.h"
 #include "res/resource.h"
@@ -69,32 +71,122 @@ bool ConfirmAssociations() {
                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDNO;
 }
 
+// Most paths one report lists of what could not be put back.
+constexpr size_t kListedPaths = 20;
+// The copy of a settings file moves in pieces of this size.
+constexpr DWORD kCopyPieceBytes = 32768;
+
 void RecordCreatedFolders(const std::vector<std::wstring>& folders,
                           InstallTransaction* transaction) {
   for (const std::wstring& folder : folders) transaction->RecordCreatedFolder(folder.c_str());
 }
 
+// A new file at path that the transaction knows before it exists; invalid when it could
+// not be made or recorded.
+lk::ScopedFileHandle CreateRecordedFile(const wchar_t* path, InstallTransaction* transaction) {
+  if (!transaction->WillCreateFile(path)) return lk::ScopedFileHandle();
+  lk::ScopedFileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) transaction->NotCreated(path);
+  if (file && !transaction->RecordCreatedFile(path, file.Get())) {
+    file.Reset();
+    DeleteFileW(path);
+  }
+  return file;
+}
+
+bool CopyContent(HANDLE from, HANDLE to) {
+  char piece[kCopyPieceBytes];
+  for (;;) {
+    DWORD read = 0;
+    DWORD written = 0;
+    if (!ReadFile(from, piece, kCopyPieceBytes, &read, nullptr)) return false;
+    if (read == 0) return true;
+    if (!WriteFile(to, piece, read, &written, nullptr) || written != read) return false;
+  }
+}
+
+// Copies the set-aside settings file back to path as a file of this run's own, which is
+// all the settings are written into; the set-aside original stays untouched.
+bool CopyBack(const std::wstring& aside, const wchar_t* path, InstallTransaction* transaction) {
+  lk::ScopedFileHandle source(CreateFileW(aside.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING,
+                                          FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN,
+                                          nullptr));
+  if (!source) return false;
+  lk::ScopedFileHandle copy = CreateRecordedFile(path, transaction);
+  return copy && CopyContent(source.Get(), copy.Get());
+}
+
 // The settings file in the program folder is part of what a failure or a killed run gives
-// back: it is set aside and, unless it is a link, copied back as a file of its own for the
-// settings to be written into. A link is neither read nor written: a new file is made.
-void SetAsideSettingsFile(const wchar_t* targetFolder, InstallTransaction* transaction) {
+// back: an existing one is set aside and copied back for the settings to be written into;
+// a link there is neither read nor written, and a new empty file takes its place, as where
+// there was none. False when an existing file cannot be set aside or copied: the user's
+// settings are never replaced by a default file.
+bool PrepareProgramSettingsFile(const wchar_t* targetFolder, InstallTransaction* transaction) {
   wchar_t settingsFile[MAX_PATH] = {};
-  if (!lk::JoinPath(targetFolder, kProgramSettingsFileName, settingsFile) ||
-      GetFileAttributesW(settingsFile) == INVALID_FILE_ATTRIBUTES ||
-      !transaction->SetAside(settingsFile)) {
-    return;
+  // Without room for the name there is no settings file here, now or later.
+  if (!lk::JoinPath(targetFolder, kProgramSettingsFileName, settingsFile)) return true;
+  const lk::LinkState state = lk::QueryLinkState(settingsFile);
+  if (state == lk::LinkState::kUnknown) return false;
+  if (state != lk::LinkState::kMissing && !transaction->SetAside(settingsFile)) return false;
+  if (state == lk::LinkState::kPlain) {
+    return CopyBack(transaction->SetAsidePath(settingsFile), settingsFile, transaction);
   }
-  const std::wstring aside = transaction->SetAsidePath(settingsFile);
-  if (lk::QueryLinkState(aside.c_str()) == lk::LinkState::kPlain &&
-      CopyFileW(aside.c_str(), settingsFile, TRUE)) {
-    SetFileAttributesW(settingsFile, FILE_ATTRIBUTE_NORMAL);
-    transaction->RecordCreatedFile(settingsFile);
+  return static_cast<bool>(CreateRecordedFile(settingsFile, transaction));
+}
+
+// The settings file rewritten as UTF-16 before the earlier files are let go, so that one
+// that cannot be converted fails the installation with a rollback. No settings file at all
+// (no room for its name, a link whose name went) is no failure. The program folder's
+// file is a new one after the conversion: the transaction learns it.
+bool ConvertSettingsFile(const wchar_t* settingsFile, const wchar_t* targetFolder,
+                         InstallTransaction* transaction) {
+  if (!settingsFile[0]) return true;
+  FILE* file = OpenSettingsFile(settingsFile);
+  if (!file) return lk::QueryLinkState(settingsFile) == lk::LinkState::kMissing;
+  if (!ConvertSettingsToUnicode(settingsFile, file)) return false;
+  wchar_t programFile[MAX_PATH] = {};
+  if (!lk::JoinPath(targetFolder, kProgramSettingsFileName, programFile) ||
+      !lk::SamePathText(programFile, settingsFile)) {
+    return true;
   }
+  lk::ScopedFileHandle converted(CreateFileW(
+      settingsFile, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  return converted && transaction->RecordCreatedFile(settingsFile, converted.Get());
 }
 
 void ReportUnpackingFailure(int unattended, const wchar_t* folder) {
   std::wstring text = LoadResString(IDS_INSTALL_FAILED);
   ReportFailure(unattended, text, folder + (L": " + text));
+}
+
+// The unpacking failure, and what of the earlier state could not be put back, one path a
+// line.
+void ReportRestoreFailure(int unattended, const wchar_t* folder,
+                          const std::vector<std::wstring>& notRestored) {
+  std::wstring text = LoadResString(IDS_INSTALL_FAILED) + L"\n\n" +
+                      LoadResString(IDS_ROLLBACK_INCOMPLETE) + L":";
+  for (size_t i = 0; i < notRestored.size() && i < kListedPaths; ++i) {
+    text += L"\n" + notRestored[i];
+  }
+  if (notRestored.size() > kListedPaths) text += L"\n...";
+  ReportFailure(unattended, text, folder + (L": " + text));
+}
+
+// A failure once the target folder was changed: the earlier state is given back, and the
+// report says what of it could not be. The current directory goes back to where the setup
+// was started, for the log and so that the target folder can go.
+void FailAndRollBack(int unattended, const wchar_t* folder, const wchar_t* startDirectory,
+                     InstallTransaction* transaction) {
+  SetCurrentDirectoryW(startDirectory);
+  std::vector<std::wstring> notRestored;
+  if (transaction->RollBack(&notRestored)) {
+    ReportUnpackingFailure(unattended, folder);
+  } else {
+    ReportRestoreFailure(unattended, folder, notRestored);
+  }
 }
 
 }  // namespace
@@ -115,40 +207,55 @@ int RunInstallation(InstallOptions& options, const PayloadSource& payload) {
     ReportFailure(options.unattended, text, text + L": " + working);
     return kInstallationFailed;
   }
-  // A run that was killed while unpacking left the earlier files set aside: they come back
-  // first. When they cannot, nothing is changed.
-  if (!InstallTransaction::RecoverLeftovers(working)) {
-    ReportUnpackingFailure(options.unattended, working);
-    return kInstallationFailed;
+  // What a killed earlier run left set aside comes back first (what it created goes).
+  // When that cannot be done completely, or the set-aside folder is not one the setup made,
+  // nothing is changed.
+  std::vector<std::wstring> notRestored;
+  switch (InstallTransaction::RecoverLeftovers(working, &notRestored)) {
+    case Recovery::kDone:
+      break;
+    case Recovery::kIncomplete:
+      ReportRestoreFailure(options.unattended, working, notRestored);
+      return kInstallationFailed;
+    case Recovery::kUntrusted:
+      ReportUnpackingFailure(options.unattended, working);
+      return kInstallationFailed;
   }
 
-  // From the first change in the target folder until the settings file is written, a
+  // From the first change in the target folder until the settings file is converted, a
   // failure gives back the earlier state.
   InstallTransaction transaction(working);
   RecordCreatedFolders(createdFolders, &transaction);
+  if (!transaction.Begin()) {
+    FailAndRollBack(options.unattended, working, startDirectory, &transaction);
+    return kInstallationFailed;
+  }
   wchar_t plugins[MAX_PATH] = {};
   wchar_t iconLibrary[MAX_PATH] = {};
   if (lk::JoinPath(working, L"Plugins", plugins)) {
-    createdFolders.clear();
-    CreateFolderTree(plugins, &createdFolders);
-    RecordCreatedFolders(createdFolders, &transaction);
+    MakeDirectoryPath(plugins, &transaction);
     lk::JoinPath(plugins, L"Icons.dll", iconLibrary);
   }
   const int keepIconLibrary = iconLibrary[0] ? IconLibraryDecision(iconLibrary) : 0;
 
   if (ExtractPayload(payload, working, keepIconLibrary, &transaction) != 0) {
-    transaction.RollBack();
-    ReportUnpackingFailure(options.unattended, working);
+    FailAndRollBack(options.unattended, working, startDirectory, &transaction);
     return kInstallationFailed;
   }
 
   // From here on the folder is the one the files went to: CreateFolderTree has trimmed the
   // blanks around each of its components.
-  SetAsideSettingsFile(working, &transaction);
   wchar_t settingsFile[MAX_PATH] = {};
+  if (!PrepareProgramSettingsFile(working, &transaction)) {
+    FailAndRollBack(options.unattended, working, startDirectory, &transaction);
+    return kInstallationFailed;
+  }
   PrepareSettingsFile(working, options.settingsFolder, settingsFile);
-  // The point of no return: the earlier files are let go.
-  transaction.Commit();
+  // The point of no return: the earlier files are let go in one step.
+  if (!ConvertSettingsFile(settingsFile, working, &transaction) || !transaction.Commit()) {
+    FailAndRollBack(options.unattended, working, startDirectory, &transaction);
+    return kInstallationFailed;
+  }
 
   if (options.associateFormats && !options.unattended && !ConfirmAssociations()) {
     SelectNoFormats(options.formatSelection);
@@ -159,7 +266,6 @@ int RunInstallation(InstallOptions& options, const PayloadSource& payload) {
                       options.desktopShortcut, options.thumbnailsShortcut, options.allUsers,
                       options.formatSelection, &failures);
 
-  if (FILE* file = OpenSettingsFile(settingsFile)) ConvertSettingsToUnicode(settingsFile, file);
   wcscpy(options.targetFolder, working);
   if (failures.Any()) {
     ReportIncompleteRegistration(options.unattended, failures, startDirectory);

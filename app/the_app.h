@@ -16,9 +16,10 @@ class TheApp : public CWinApp {
 
   // The unattended installation; returns the process exit code (0 installed,
   // 1 failed, 2 refused because the viewer runs, 3 installed but a registry key or
-  // shortcut could not be written).
+  // shortcut could not be written, 4 another setup or uninstallation kept running).
   int RunUnattended();
-  // The wizard; returns the process exit code (always 0).
+  // The wizard; returns the process exit code (0, or 4 when another setup or
+  // uninstallation runs and it did not start).
   int RunWizard();
 
   // Scratch font description used while the heading font is made.
@@ -36,3 +37,7 @@ constexpr int kExitInstalled = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitViewerRunning = 2;
 constexpr int kExitRegistrationIncomplete = 3;
+constexpr int kExitAnotherRun = 4;
+
+// How long the unattended mode waits for another setup or uninstallation to end.
+constexpr DWORD kUnattendedGuardWaitMs = 60000;

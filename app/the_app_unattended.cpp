@@ -8,9 +8,16 @@
 #include "app/target_folder.h"
 #include "app/the_app.h"
 #include "app/viewer_window.h"
+#include "framework/run_guard.h"
 #include "res/resource.h"
 
 int TheApp::RunUnattended() {
+  // One setup or uninstallation at a time, for the whole run: another one is waited for.
+  const lk::RunGuard guard(kUnattendedGuardWaitMs);
+  if (!guard.Held()) {
+    AppendInstallLog(LoadResString(IDS_ANOTHER_RUN).c_str());
+    return kExitAnotherRun;
+  }
   if (IsViewerRunning()) {
     AppendInstallLog(LoadResString(IDS_VIEWER_RUNNING).c_str());
     return kExitViewerRunning;

@@ -3,8 +3,10 @@
 #include <memory>
 
 #include "app/os_version.h"
+#include "app/string_table.h"
 #include "app/the_app.h"
 #include "framework/common_controls.h"
+#include "framework/run_guard.h"
 #include "res/resource.h"
 #include "wizard/display_scale.h"
 #include "wizard/wiz_property_page.h"
@@ -24,6 +26,14 @@ constexpr int kHeadingFontHeight = 20;
 }  // namespace
 
 int TheApp::RunWizard() {
+  // One setup or uninstallation at a time: held from the wizard's start to its end.
+  const lk::RunGuard guard(0);
+  if (!guard.Held()) {
+    MessageBoxW(nullptr, LoadResString(IDS_ANOTHER_RUN).c_str(),
+                LoadResString(IDS_CAPTION).c_str(), MB_ICONEXCLAMATION);
+    return kExitAnotherRun;
+  }
+
   // Only the wizard shows common controls; they stay loaded until it returns.
   const lk::CommonControls commonControls;
 

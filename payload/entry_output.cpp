@@ -81,7 +81,7 @@ bool EntryOutput::IsInTarget(HANDLE made, const wchar_t* path) {
 }
 
 void EntryOutput::MakeFolder(const wchar_t* path) {
-  if (!CreateDirectoryW(path, nullptr)) return;
+  if (!transaction_->WillCreateFolder(path) || !CreateDirectoryW(path, nullptr)) return;
   lk::ScopedFileHandle made(CreateFileW(path, FILE_READ_ATTRIBUTES | DELETE, kShareAll, nullptr,
                                         OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
@@ -109,16 +109,24 @@ void EntryOutput::MakeFolderPath(const wchar_t* path) {
 // A new file at path, never one that exists and never through a link at the name (a link
 // that leads nowhere included): checked for where it really is before a byte is written.
 HANDLE EntryOutput::CreateNew(const wchar_t* path) {
+  // Announced in the journal first, so that a kill right after the creation still knows it.
+  if (!transaction_->WillCreateFile(path)) return INVALID_HANDLE_VALUE;
   lk::ScopedFileHandle created(CreateFileW(path, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
                                            nullptr));
-  if (!created) return INVALID_HANDLE_VALUE;
+  if (!created) {
+    const DWORD error = GetLastError();
+    transaction_->NotCreated(path);
+    SetLastError(error);
+    return INVALID_HANDLE_VALUE;
+  }
   if (!IsInTarget(created.Get(), path)) {
     DeleteMade(created.Get());
+    transaction_->NotCreated(path);
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
-  if (!transaction_->RecordCreatedFile(path)) {
+  if (!transaction_->RecordCreatedFile(path, created.Get())) {
     DeleteMade(created.Get());
     return INVALID_HANDLE_VALUE;
   }

@@ -18,6 +18,10 @@ bool IsMissingParent(DWORD error) {
 }
 
 bool CreateFolder(const wchar_t* folder, InstallTransaction* created) {
+  if (created && !created->WillCreateFolder(folder)) {
+    SetLastError(ERROR_CANNOT_MAKE);
+    return false;
+  }
   if (!CreateDirectoryW(folder, nullptr)) return false;
   if (created) created->RecordCreatedFolder(folder);
   return true;

@@ -1,98 +1,62 @@
 #include "payload/install_transaction.h"
 
-#include <windows.h>
-
+#include "framework/path.h"
+#include "framework/protected_folder.h"
 #include "framework/scoped_handles.h"
+#include "payload/no_follow_deletion.h"
+#include "payload/set_aside_recovery.h"
 
 namespace {
 
 // Longest absolute path the transaction handles.
 constexpr DWORD kFullPathUnits = 1024;
+// Discard names tried by a commit: the plain one, then with a number.
+constexpr int kDiscardNames = 100;
 
-bool IsDotName(const wchar_t* name) {
-  return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
-}
-
-bool IsRealFolder(DWORD attributes) {
-  return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-std::wstring WithBackslash(std::wstring folder) {
-  if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
-  return folder;
+std::wstring Folded(std::wstring path) {
+  if (!path.empty()) CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
+  return path;
 }
 
 std::wstring SetAsideFolder(const std::wstring& target) { return target + kSetAsideFolderName; }
 
-// Deletes a folder with everything in it; links inside it are removed as names, never
-// followed.
-void DeleteTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  lk::ScopedFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &found));
-  if (find) {
-    do {
-      if (IsDotName(found.cFileName)) continue;
-      const std::wstring path = folder + L"\\" + found.cFileName;
-      if (IsRealFolder(found.dwFileAttributes)) {
-        DeleteTree(path);
-      } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveDirectoryW(path.c_str());
-      } else {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
-          SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
-        DeleteFileW(path.c_str());
-      }
-    } while (FindNextFileW(find.Get(), &found));
-  }
-  find.Reset();
-  RemoveDirectoryW(folder.c_str());
+std::wstring MirrorFolder(const std::wstring& target) {
+  return SetAsideFolder(target) + L"\\" + kSetAsideFilesName;
 }
 
-// Moves a set-aside file back over whatever has its name now.
-bool PutBack(const std::wstring& from, const std::wstring& to) {
-  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-  SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
-  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-}
-
-// Moves everything below the mirror folder from back to the same place under to, removing
-// the emptied folders of the mirror; false when something stayed behind.
-bool MoveBack(const std::wstring& from, const std::wstring& to) {
-  bool complete = true;
-  WIN32_FIND_DATAW found;
-  lk::ScopedFindHandle find(FindFirstFileW((from + L"\\*").c_str(), &found));
-  if (find) {
-    do {
-      if (IsDotName(found.cFileName)) continue;
-      const std::wstring source = from + L"\\" + found.cFileName;
-      const std::wstring destination = to + L"\\" + found.cFileName;
-      if (IsRealFolder(found.dwFileAttributes)) {
-        CreateDirectoryW(destination.c_str(), nullptr);
-        complete = MoveBack(source, destination) && complete;
-      } else {
-        complete = PutBack(source, destination) && complete;
-      }
-    } while (FindNextFileW(find.Get(), &found));
-  }
-  find.Reset();
-  return RemoveDirectoryW(from.c_str()) && complete;
-}
-
-// Creates the folders of relative (a path below base) that are missing, base included.
+// Creates the folders of relative (a path below base) that are missing.
 void CreateMirrorFolders(const std::wstring& base, const std::wstring& relative) {
-  CreateDirectoryW(base.c_str(), nullptr);
   for (size_t at = relative.find(L'\\'); at != std::wstring::npos;
        at = relative.find(L'\\', at + 1)) {
     CreateDirectoryW((base + L"\\" + relative.substr(0, at)).c_str(), nullptr);
   }
 }
 
+bool QueryFolderIdentity(const std::wstring& folder, lk::FileIdentity* identity) {
+  lk::ScopedFileHandle opened(CreateFileW(
+      folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return opened && QueryOwnIdentity(opened.Get(), identity);
+}
+
+// Renames the set-aside folder to a free discard name in one step; its path goes to
+// discard.
+bool RenameToDiscard(const std::wstring& target, std::wstring* discard) {
+  const std::wstring folder = SetAsideFolder(target);
+  for (int number = 0; number < kDiscardNames; ++number) {
+    *discard = target + kDiscardFolderName + (number ? std::to_wstring(number) : L"");
+    if (MoveFileExW(folder.c_str(), discard->c_str(), 0)) return true;
+    const DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
+  }
+  return false;
+}
+
 }  // namespace
 
 InstallTransaction::InstallTransaction(const wchar_t* targetFolder) {
   Resolve(targetFolder, &target_);
-  target_ = WithBackslash(target_);
+  target_ = lk::WithTrailingBackslash(target_);
 }
 
 bool InstallTransaction::Resolve(const wchar_t* path, std::wstring* full) const {
@@ -105,86 +69,126 @@ bool InstallTransaction::Resolve(const wchar_t* path, std::wstring* full) const 
   return true;
 }
 
-bool InstallTransaction::RecordCreatedFile(const wchar_t* path) {
+std::wstring InstallTransaction::RelativeName(const std::wstring& full) const {
+  if (target_.size() <= 1 || full.size() <= target_.size() ||
+      !lk::SamePathText(full.substr(0, target_.size()), target_)) {
+    return std::wstring();
+  }
+  return lk::WithoutTrailingSeparators(full.substr(target_.size()));
+}
+
+bool InstallTransaction::Begin() {
+  if (owned_) return journal_.IsOpen();
+  const std::wstring folder = SetAsideFolder(target_);
+  if (!lk::CreateProtectedFolder(folder.c_str(), lk::FolderProtection::kAdministratorsOnly)) {
+    return false;
+  }
+  owned_ = true;
+  SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  return CreateDirectoryW(MirrorFolder(target_).c_str(), nullptr) &&
+         journal_.Create(folder + L"\\" + kJournalFileName);
+}
+
+bool InstallTransaction::WillCreateFile(const wchar_t* path) {
   std::wstring full;
   if (!Resolve(path, &full)) return false;
-  createdFiles_.push_back(full);
+  const std::wstring name = RelativeName(full);
+  return name.empty() || (Begin() && journal_.WillCreateFile(name));
+}
+
+bool InstallTransaction::WillCreateFolder(const wchar_t* path) {
+  std::wstring full;
+  if (!Resolve(path, &full)) return false;
+  const std::wstring name = RelativeName(full);
+  return name.empty() || (Begin() && journal_.WillCreateFolder(name));
+}
+
+void InstallTransaction::NotCreated(const wchar_t* path) {
+  std::wstring full;
+  if (!Resolve(path, &full)) return;
+  const std::wstring name = RelativeName(full);
+  if (!name.empty() && journal_.IsOpen()) journal_.NotCreated(name);
+}
+
+bool InstallTransaction::RecordCreatedFile(const wchar_t* path, HANDLE file) {
+  std::wstring full;
+  lk::FileIdentity identity;
+  if (!Resolve(path, &full) || !QueryOwnIdentity(file, &identity)) return false;
+  const std::wstring name = RelativeName(full);
+  if (name.empty() || !Begin() || !journal_.Created(name, identity)) return false;
+  createdFiles_[Folded(full)] = identity;
   return true;
 }
 
 bool InstallTransaction::RecordCreatedFolder(const wchar_t* path) {
   std::wstring full;
   if (!Resolve(path, &full)) return false;
-  createdFolders_.push_back(full);
-  return true;
+  const std::wstring name = RelativeName(full);
+  if (name.empty()) {
+    outerFolders_.push_back(lk::WithoutTrailingSeparators(full));
+    return true;
+  }
+  lk::FileIdentity identity;
+  return QueryFolderIdentity(full, &identity) && Begin() && journal_.Created(name, identity);
 }
 
 std::wstring InstallTransaction::SetAsidePath(const wchar_t* path) const {
   std::wstring full;
-  if (!Resolve(path, &full) || full.size() <= target_.size() ||
-      CompareStringOrdinal(full.c_str(), static_cast<int>(target_.size()), target_.c_str(),
-                           static_cast<int>(target_.size()), TRUE) != CSTR_EQUAL) {
-    return std::wstring();
-  }
-  return SetAsideFolder(target_) + L"\\" + full.substr(target_.size());
+  if (!Resolve(path, &full)) return std::wstring();
+  const std::wstring name = RelativeName(full);
+  return name.empty() ? std::wstring() : MirrorFolder(target_) + L"\\" + name;
 }
 
 bool InstallTransaction::SetAside(const wchar_t* path) {
   std::wstring full;
   if (!Resolve(path, &full)) return false;
   // A file this run wrote itself (an archive that names it twice) has nothing to keep.
-  for (const std::wstring& created : createdFiles_) {
-    if (CompareStringOrdinal(created.c_str(), -1, full.c_str(), -1, TRUE) == CSTR_EQUAL) {
-      return DeleteFileW(full.c_str()) != 0;
+  const auto created = createdFiles_.find(Folded(full));
+  if (created != createdFiles_.end()) {
+    return DeleteOwnFile(full, &created->second) == Removal::kGone;
+  }
+  const std::wstring name = RelativeName(full);
+  if (name.empty() || !Begin()) return false;
+  CreateMirrorFolders(MirrorFolder(target_), name);
+  return MoveFileExW(full.c_str(), (MirrorFolder(target_) + L"\\" + name).c_str(), 0) != 0;
+}
+
+bool InstallTransaction::RollBack(std::vector<std::wstring>* notRestored) {
+  journal_.Close();
+  createdFiles_.clear();
+  bool complete = true;
+  if (owned_) {
+    owned_ = false;
+    const Recovery recovery = RecoverFromSetAsideFolder(target_, notRestored);
+    if (recovery == Recovery::kUntrusted && notRestored) {
+      notRestored->push_back(SetAsideFolder(target_));
     }
+    complete = recovery == Recovery::kDone;
   }
-  const std::wstring aside = SetAsidePath(full.c_str());
-  if (aside.empty()) return false;
-  const std::wstring folder = SetAsideFolder(target_);
-  const bool fresh = GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
-  CreateMirrorFolders(folder, full.substr(target_.size()));
-  if (fresh) SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_HIDDEN);
-  return MoveFileExW(full.c_str(), aside.c_str(), 0) != 0;
+  // The target folder and the folders above it that this run made, when they are empty.
+  for (auto folder = outerFolders_.rbegin(); folder != outerFolders_.rend(); ++folder) {
+    RemoveOwnFolder(*folder);
+  }
+  outerFolders_.clear();
+  return complete;
 }
 
-bool InstallTransaction::RollBack() {
-  for (auto file = createdFiles_.rbegin(); file != createdFiles_.rend(); ++file) {
-    SetFileAttributesW(file->c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(file->c_str());
-  }
-  for (auto folder = createdFolders_.rbegin(); folder != createdFolders_.rend(); ++folder) {
-    RemoveDirectoryW(folder->c_str());
-  }
+bool InstallTransaction::Commit() {
+  journal_.Close();
+  std::wstring discard;
+  if (owned_ && !RenameToDiscard(target_, &discard)) return false;
   createdFiles_.clear();
-  createdFolders_.clear();
-  return RecoverLeftovers(target_.c_str());
+  outerFolders_.clear();
+  if (!owned_) return true;
+  owned_ = false;
+  DeleteOwnTree(discard);
+  return true;
 }
 
-void InstallTransaction::Commit() {
-  createdFiles_.clear();
-  createdFolders_.clear();
-  const std::wstring folder = SetAsideFolder(target_);
-  const DWORD attributes = GetFileAttributesW(folder.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return;
-  if (IsRealFolder(attributes)) {
-    DeleteTree(folder);
-  } else {
-    RemoveDirectoryW(folder.c_str());
-  }
-}
-
-bool InstallTransaction::RecoverLeftovers(const wchar_t* targetFolder) {
-  const std::wstring target = WithBackslash(targetFolder);
-  const std::wstring folder = SetAsideFolder(target);
-  const DWORD attributes = GetFileAttributesW(folder.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-  }
-  // Only a folder this program made holds set-aside files; a link of that name is removed,
-  // never followed.
-  if (!IsRealFolder(attributes)) {
-    return RemoveDirectoryW(folder.c_str()) || DeleteFileW(folder.c_str());
-  }
-  return MoveBack(folder, target.substr(0, target.size() - 1));
+Recovery InstallTransaction::RecoverLeftovers(const wchar_t* targetFolder,
+                                              std::vector<std::wstring>* notRestored) {
+  const std::wstring target = lk::WithTrailingBackslash(targetFolder ? targetFolder : L"");
+  if (target.empty()) return Recovery::kDone;
+  DeleteDiscardFolders(target);
+  return RecoverFromSetAsideFolder(target, notRestored);
 }

@@ -14,6 +14,8 @@
 #define IDS_VIEWER_RUNNING       10
 #define IDS_CANNOT_CREATE_FOLDER 11
 #define IDS_REGISTRATION_INCOMPLETE 12
+#define IDS_ANOTHER_RUN          13
+#define IDS_ROLLBACK_INCOMPLETE  14
 
 // Dialog templates of the wizard pages.
 #define IDD_OPTIONS_PAGE      101

@@ -35,6 +35,14 @@ constexpr wchar_t kViewerRunning[] =
     L"Warnung: Lumenkast läuft!\nBeenden Sie bitte Lumenkast bevor Sie mit der Installation "
     L"fortsetzen!";
 
+constexpr wchar_t kAnotherRun[] =
+    L"Eine andere Installation oder Deinstallation von Lumenkast läuft gerade!\nWarten Sie "
+    L"bitte bis sie beendet ist und starten Sie die Installation dann erneut!";
+constexpr wchar_t kRollbackIncomplete[] =
+    L"Die vorherige Version konnte nicht vollständig wiederhergestellt werden!\n\nBitte "
+    L"überprüfen Sie Ihre Schreibrechte und ob Lumenkast läuft, und starten Sie die "
+    L"Installation erneut. Nicht wiederhergestellt";
+
 // How every settings file the setup writes begins (after its byte-order mark).
 constexpr wchar_t kSettingsHeader[] = L"; UNICODE FILE - edit with care ;-)\r\n\r\n";
 
