@@ -36,6 +36,7 @@ integration/shortcut_names.cpp app/product_info.h: the links are named after the
 integration/shortcuts.cpp app/os_version.h: the uninstaller's link depends on the Windows version
 integration/shortcuts.cpp app/product_info.h: the links point at the product's files
 integration/shortcuts.cpp app/target_folder.h: the start-menu group is made with the folder creation of the target
+app/the_app_wizard.cpp wizard/display_scale.h: the heading font is made at the wizard's display scale
 app/the_app_wizard.cpp wizard/wiz_property_page.h: the application object runs the wizard
 app/the_app_wizard.cpp wizard/wiz_property_sheet.h: the application object runs the wizard
 uninstall/registration_removal.cpp app/product_info.h: the uninstaller removes what was named after the product

@@ -35,7 +35,7 @@ constexpr wchar_t kAbove[] = L"C:\\LkAbove\\";
 constexpr DWORD kOutsideAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
 constexpr wchar_t kOtherRun[] =
     L"Eine andere Installation oder Deinstallation von Lumenkast l\u00E4uft gerade!\n"
-    L"Warten Sie bitte, bis sie beendet ist, und starten Sie die Deinstallation erneut.";
+    L"Warten Sie bitte, bis sie beendet ist, und starten Sie die Deinstallation dann erneut!";
 constexpr char kAtRestart[] =
     ": Lumenkast 64 wurde erfolgreich von Ihrem Computer entfernt. Das "
     "Deinstallationsprogramm wird beim n\xE4" "chsten Neustart von Windows gel\xF6scht:\r\n";

@@ -37,7 +37,7 @@ constexpr wchar_t kViewerRunning[] =
 
 constexpr wchar_t kAnotherRun[] =
     L"Eine andere Installation oder Deinstallation von Lumenkast läuft gerade!\nWarten Sie "
-    L"bitte bis sie beendet ist und starten Sie die Installation dann erneut!";
+    L"bitte, bis sie beendet ist, und starten Sie die Installation dann erneut!";
 constexpr wchar_t kRollbackIncomplete[] =
     L"Die vorherige Version konnte nicht vollständig wiederhergestellt werden!\n\nBitte "
     L"überprüfen Sie Ihre Schreibrechte und ob Lumenkast läuft, und starten Sie die "
