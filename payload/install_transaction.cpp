@@ -1,5 +1,6 @@
 #include "payload/install_transaction.h"
 
+#include "framework/file_links.h"
 #include "framework/path.h"
 #include "framework/protected_folder.h"
 #include "framework/scoped_handles.h"
@@ -80,7 +81,9 @@ std::wstring InstallTransaction::RelativeName(const std::wstring& full) const {
 bool InstallTransaction::Begin() {
   if (owned_) return journal_.IsOpen();
   const std::wstring folder = SetAsideFolder(target_);
-  if (!lk::CreateProtectedFolder(folder.c_str(), lk::FolderProtection::kAdministratorsOnly)) {
+  // A target reached through a link a user could have made gets nothing, the journal first.
+  if (!lk::IsReachableWithoutUntrustedLinks(target_, folder) ||
+      !lk::CreateProtectedFolder(folder.c_str(), lk::FolderProtection::kAdministratorsOnly)) {
     return false;
   }
   owned_ = true;

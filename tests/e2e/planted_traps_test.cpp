@@ -107,6 +107,8 @@ struct Trap {
   int setupExit;
   const wchar_t* logEntry;  // the one entry of a failed run; null: no log written
   Plant beforePurge;        // null: no uninstallation
+  // What the purge must refuse and list (then it ends with 1); empty: it removes everything.
+  std::vector<const wchar_t*> purgeRefuses;
 };
 
 const Trap kTraps[] = {
@@ -122,7 +124,7 @@ const Trap kTraps[] = {
        return Link(outside / L"Lumenkast", L"C:\\Tools\\inilink");
      },
      L"/silent /folder=C:\\Tools\\Lumenkast /ini=C:\\Tools\\inilink", 0, nullptr,
-     [](const Outside&, const std::wstring&) { return true; }},
+     [](const Outside&, const std::wstring&) { return true; }, {}},
     {"a settings folder with a linked parent, and a settings folder linked before the purge",
      [](const Outside& outside, const std::wstring&) {
        return Link(outside.Path(), L"C:\\Tools\\iniparent");
@@ -134,7 +136,8 @@ const Trap kTraps[] = {
        return WritePrivateProfileStringW(L"Others", L"INI_Folder", L"C:\\Tools\\Settings",
                                          ini.c_str()) &&
               Link(outside / L"Lumenkast", L"C:\\Tools\\Settings");
-     }},
+     },
+     {L"C:\\Tools\\Settings\\lk_main64.ini"}},
     {"a log name that is a link",
      [](const Outside& outside, const std::wstring& cwd) {
        return Link(outside / L"victim.txt", cwd + L"Lumenkast_Install.log");
@@ -155,7 +158,10 @@ const Trap kTraps[] = {
      [](const Outside& outside, const std::wstring&) {
        return HardLink(outside / L"readonly.ini", std::wstring(kTarget) + L"lk_main64.ini") &&
               HardLink(outside / L"readonly.txt", std::wstring(kTarget) + L"lk_about.txt");
-     }},
+     },
+     // Without the deletion that ignores the read-only attribute (Wine), a second name of a
+     // read-only file can only stay: its attributes belong to the outside file too.
+     {L"C:\\Tools\\Lumenkast\\lk_about.txt", L"C:\\Tools\\Lumenkast\\lk_main64.ini"}},
     {"a link that leads nowhere at a payload file's name",
      [](const Outside& outside, const std::wstring&) {
        return CreateDirectoryW(kTarget, nullptr) &&
@@ -185,8 +191,14 @@ TEST_F(PlantedTraps, NothingOutsideChangesAndEachRunReportsWhatItRefused) {
     }
     if (trap.beforePurge) {
       ASSERT_TRUE(trap.beforePurge(outside, cwd.Path()));
-      EXPECT_EQ(RunUninstaller(kTarget, L"/silent /purge=1", cwd.Path()), 0)
+      DeleteFileW((cwd / L"Lumenkast_Install.log").c_str());
+      EXPECT_EQ(RunUninstaller(kTarget, L"/silent /purge=1", cwd.Path()),
+                trap.purgeRefuses.empty() ? 0 : 1)
           << ReadFileBytes(cwd / L"Lumenkast_Install.log");
+      const std::string log = ReadFileBytes(cwd / L"Lumenkast_Install.log");
+      for (const wchar_t* refused : trap.purgeRefuses) {
+        EXPECT_NE(log.find(Narrow(refused)), std::string::npos) << Narrow(refused) << ": " << log;
+      }
     }
 
     const Snapshot after = Snap(outside.Path());
