@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
 #include "payload/entry_output.h"
@@ -15,35 +14,9 @@ using lktest::WriteFileBytes;
 
 namespace {
 
-// Every file under root with its content; folders as names ending in a backslash with
-// empty content.
-using Contents = std::map<std::wstring, std::string>;
-
-Contents ReadTree(const std::wstring& root, const std::wstring& prefix = L"") {
-  Contents contents;
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((root + prefix + L"*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return contents;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name == L"." || name == L"..") continue;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      contents[prefix + name + L"\\"] = "";
-      const Contents inner = ReadTree(root, prefix + name + L"\\");
-      contents.insert(inner.begin(), inner.end());
-    } else {
-      contents[prefix + name] = ReadFileBytes(root + prefix + name);
-    }
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
-  return contents;
-}
-
-std::string Describe(const Contents& contents) {
-  std::string text;
-  for (const auto& entry : contents) text += lktest::Narrow(entry.first) + " ";
-  return text;
-}
+using Contents = lktest::TreeContents;
+using lktest::DescribeTree;
+using lktest::ReadTree;
 
 // An earlier installation: two files at the top, one in a folder.
 class InstallTransactionTest : public testing::Test {
@@ -82,7 +55,7 @@ TEST_F(InstallTransactionTest, RollBackGivesTheEarlierFilesBackAndRemovesTheNewO
               FILE_ATTRIBUTE_HIDDEN);
 
   EXPECT_TRUE(transaction.RollBack());
-  EXPECT_EQ(ReadTree(target_.Path()), before_) << Describe(ReadTree(target_.Path()));
+  EXPECT_EQ(ReadTree(target_.Path()), before_) << DescribeTree(ReadTree(target_.Path()));
 }
 
 TEST_F(InstallTransactionTest, CommitKeepsTheNewFilesAndDropsTheSetAsideOnes) {
@@ -94,7 +67,7 @@ TEST_F(InstallTransactionTest, CommitKeepsTheNewFilesAndDropsTheSetAsideOnes) {
                              {L"new.txt", "new"},        {L"Plugins\\", ""},
                              {L"Plugins\\p.dll", "new"}, {L"Deep\\", ""},
                              {L"Deep\\er\\", ""},        {L"Deep\\er\\x.txt", ""}};
-  EXPECT_EQ(after, expected) << Describe(after);
+  EXPECT_EQ(after, expected) << DescribeTree(after);
 }
 
 // A killed run leaves only the hidden folder: the next run puts its files back over what
@@ -109,7 +82,7 @@ TEST_F(InstallTransactionTest, LeftoversOfAKilledRunAreRecoveredWithoutAJournal)
   EXPECT_EQ(after.erase(L"new.txt") + after.erase(L"Deep\\") + after.erase(L"Deep\\er\\") +
                 after.erase(L"Deep\\er\\x.txt"),
             4u);
-  EXPECT_EQ(after, before_) << Describe(after);
+  EXPECT_EQ(after, before_) << DescribeTree(after);
   // Nothing left over: recovery is a no-op that succeeds.
   EXPECT_TRUE(InstallTransaction::RecoverLeftovers(target_.Path().c_str()));
 }
@@ -126,7 +99,7 @@ TEST_F(InstallTransactionTest, FreshInstallationRollsBackToNothing) {
   output.EndFile(0);
 
   EXPECT_TRUE(transaction.RollBack());
-  EXPECT_TRUE(ReadTree(root.Path()).empty()) << Describe(ReadTree(root.Path()));
+  EXPECT_TRUE(ReadTree(root.Path()).empty()) << DescribeTree(ReadTree(root.Path()));
 }
 
 TEST_F(InstallTransactionTest, ExistingFileThatCannotBeSetAsideIsRefusedUntouched) {
@@ -148,7 +121,7 @@ TEST_F(InstallTransactionTest, ExistingFileThatCannotBeSetAsideIsRefusedUntouche
     if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
     SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_TRUE(transaction.RollBack());
-    EXPECT_EQ(ReadTree(target_.Path()), before_) << Describe(ReadTree(target_.Path()));
+    EXPECT_EQ(ReadTree(target_.Path()), before_) << DescribeTree(ReadTree(target_.Path()));
   }
 }
 
