@@ -9,8 +9,8 @@ namespace lktest {
 enum class EntryNameOutcome {
   kRefused,  // the name check refuses it: nothing is written for it, the unpacking reports -1
   kNotOpened,  // Windows does not open it: passed over as well, the unpacking reports -1
-  kWritten,  // the unpacking goes on as for any name and reports 0; nothing lands outside
-             // the target folder
+  kWritten,  // the unpacking goes on as for any name and reports 0; the entry lands under
+             // its name inside the target folder
 };
 
 struct HostileEntryName {
@@ -61,6 +61,18 @@ constexpr HostileEntryName kHostileEntryNames[] = {
     {"blank /x.txt", EntryNameOutcome::kRefused},
     {"Plugins/.", EntryNameOutcome::kRefused},
     {"Plugins/x./", EntryNameOutcome::kRefused},
+    // Characters no Windows file name may hold, in a file's and in a folder's name.
+    {"a<b.txt", EntryNameOutcome::kNotOpened},
+    {"Plugins/pipe|name", EntryNameOutcome::kNotOpened},
+    {"wild*card?", EntryNameOutcome::kNotOpened},
+    {"a/b\"c/x.txt", EntryNameOutcome::kNotOpened},
+    // Names that only look like the ones above: dots that do not lead up, device names
+    // with more after them.
+    {"..hidden", EntryNameOutcome::kWritten},
+    {"Plugins/..x/y", EntryNameOutcome::kWritten},
+    {"COM10", EntryNameOutcome::kWritten},
+    {"CONIN", EntryNameOutcome::kWritten},
+    {"nul_x.txt", EntryNameOutcome::kWritten},
 };
 
 }  // namespace lktest
