@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/registry.h"
+#include "support/dialog_driver.h"
 #include "support/expected_installation.h"
 #include "support/folder_link.h"
 #include "support/installation_state.h"
@@ -277,11 +278,7 @@ TEST_F(UninstallScenarios, RemoveOnlyTheirOwnInstallation) {
          if (!viewer_->Start(L"\"" + folder + L"lk_main64.exe\"", L"", CREATE_SUSPENDED)) return -1;
          window.Toggle(kUninstallPurgeBox);
          window.Click(kUninstallRemoveButton);
-         HWND box = window.WaitForMessageBox();
-         if (box) {
-           PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                        reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
-         }
+         AnswerMessageBox(window.WaitForMessageBox(), IDOK);
          const int code = window.WaitForExit();
          viewer_.reset();
          return code;
