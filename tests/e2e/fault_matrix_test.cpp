@@ -94,10 +94,7 @@ class FaultMatrix : public InstallationTest {
  protected:
   void SetUp() override {
     InstallationTest::SetUp();
-    // Every Windows has the list of registered applications; a new Wine prefix has not.
-    HKEY key = nullptr;
-    RegCreateKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\RegisteredApplications", &key);
-    if (key) RegCloseKey(key);
+    CreateRegisteredApplicationsList();
   }
 
   std::wstring LogPath() const { return cwd_ / L"Lumenkast_Install.log"; }
@@ -414,13 +411,8 @@ TEST_F(FaultMatrix, DamagedPayload) {
 TEST_F(FaultMatrix, HostileEntryNames) {
   for (const HostileEntryName& name : kHostileEntryNames) {
     SCOPED_TRACE(name.storedName);
-    TestZipWriter zip;
-    zip.File("lk_about.txt", "benign")
-        .Folder("Plugins/")
-        .File(name.storedName, "hostile")
-        .File("lk_changes.txt", "benign too");
-    RunUnderFault(SetupWithPayload(zip.Bytes()), kToolsTarget,
-                  HostileName(name.outcome, kToolsTarget));
+    const std::string archive = ArchiveAroundHostileEntry(name.storedName).Bytes();
+    RunUnderFault(SetupWithPayload(archive), kToolsTarget, HostileName(name.outcome, kToolsTarget));
     RemoveRegistration();
     RemoveTree(L"C:\\Tools");
   }

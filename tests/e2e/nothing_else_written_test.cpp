@@ -115,10 +115,7 @@ class NothingElseWritten : public InstallationTest {
   void SetUp() override {
     InstallationTest::SetUp();
     RemoveTree(folder_);
-    // Every Windows has the list of registered applications; a new Wine prefix has not.
-    HKEY key = nullptr;
-    RegCreateKeyW(HKLM, L"SOFTWARE\\RegisteredApplications", &key);
-    if (key) RegCloseKey(key);
+    CreateRegisteredApplicationsList();
   }
   void TearDown() override {
     RemoveTree(folder_);

@@ -4,6 +4,8 @@
 // so a name is added, or its outcome changed, here alone.
 #pragma once
 
+#include "support/test_zip_writer.h"
+
 namespace lktest {
 
 enum class EntryNameOutcome {
@@ -74,5 +76,13 @@ constexpr HostileEntryName kHostileEntryNames[] = {
     {"CONIN", EntryNameOutcome::kWritten},
     {"nul_x.txt", EntryNameOutcome::kWritten},
 };
+
+// The archive that the tests unpack for a row: a benign file, a benign folder, the row's
+// name holding kHostileEntryData, and a benign file in that folder after it.
+TestZipWriter ArchiveAroundHostileEntry(const char* storedName);
+constexpr char kHostileEntryData[] = "hostile";
+// What the benign entries leave under the target folder; folders end in a backslash.
+constexpr const wchar_t* kBenignEntryPaths[] = {L"lk_about.txt", L"Plugins\\",
+                                                L"Plugins\\later.txt"};
 
 }  // namespace lktest
