@@ -12,15 +12,12 @@ namespace lktest {
 
 namespace {
 
-// The registry roots a snapshot holds, with the names it gives their keys.
-struct SnapshotRoot {
-  HKEY key;
-  const wchar_t* name;
-};
-const SnapshotRoot kSnapshotRoots[] = {
-    {HKEY_LOCAL_MACHINE, L"HKLM"},
-    {HKEY_CURRENT_USER, L"HKCU"},
-};
+// The keys under root, named rootName and their path below it; a branch that cannot be read
+// fails the test.
+void AddRegistryBranch(HKEY root, const wchar_t* rootName, PrefixSnapshot* snapshot) {
+  EXPECT_TRUE(ReadSavedBranch(root, rootName, &snapshot->keys))
+      << "the registry under " << Narrow(rootName) << " could not be read";
+}
 
 // Deeper folder trees than this are not walked: a guard against loops.
 constexpr int kMaxDepth = 64;
@@ -135,10 +132,8 @@ void SortByName(std::vector<SnapshotValueName>* values) {
 
 PrefixSnapshot TakePrefixSnapshot(const std::vector<std::wstring>& folders) {
   PrefixSnapshot snapshot;
-  for (const SnapshotRoot& root : kSnapshotRoots) {
-    EXPECT_TRUE(ReadSavedBranch(root.key, root.name, &snapshot.keys))
-        << "the registry under " << Narrow(root.name) << " could not be read";
-  }
+  AddRegistryBranch(HKEY_LOCAL_MACHINE, L"HKLM", &snapshot);
+  AddRegistryBranch(HKEY_CURRENT_USER, L"HKCU", &snapshot);
   for (std::wstring folder : folders) {
     if (folder.empty()) continue;
     if (folder.back() != L'\\') folder += L'\\';
