@@ -29,17 +29,25 @@ lk_wine_prefix() {
   fi
 }
 
-# lk_start_display: use $DISPLAY when it is set, else start Xvfb on a free display.
+# lk_start_display: use $DISPLAY when it is set, else start Xvfb on a free display. Xvfb
+# takes the number itself and names it once it accepts connections, so that two runs that
+# start at the same moment never share a display.
 lk_start_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
-  local n
-  for n in $(seq 91 120); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    LK_XVFB_PID=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+  local named
+  named=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$named" >/dev/null 2>&1 &
+  LK_XVFB_PID=$!
+  for _ in $(seq 100); do
+    if [ -s "$named" ]; then
+      export DISPLAY=":$(head -n 1 "$named")"
+      rm -f "$named"
+      return 0
+    fi
+    kill -0 "$LK_XVFB_PID" 2>/dev/null || break
+    sleep 0.1
   done
+  rm -f "$named"
   echo "could not start Xvfb" >&2
   return 1
 }

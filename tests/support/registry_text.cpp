@@ -42,7 +42,8 @@ int DigitValue(char c) {
   return -1;
 }
 
-// Up to maxDigits digits of base; at least one is there.
+// The number in up to maxDigits digits of base; 0 when no digit follows (callers that need
+// digits count them by the cursor).
 unsigned ReadNumber(Cursor* c, int base, int maxDigits) {
   unsigned value = 0;
   for (int n = 0; n < maxDigits && !c->Done(); ++n) {
