@@ -7,7 +7,6 @@
 // unchanged afterwards with nothing new beside it.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -23,6 +22,7 @@
 #include "support/scratch_drive.h"
 #include "support/test_support.h"
 #include "support/test_zip_writer.h"
+#include "support/wine_own_changes.h"
 #include "support/zip_layout.h"
 
 namespace lktest {
@@ -61,18 +61,12 @@ bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
   return _wcsnicmp(text.c_str(), prefix.c_str(), prefix.size()) == 0;
 }
 
-// Keys Wine itself writes while it runs any program: each new process that draws registers
-// the display adapter it found under a key of its own. None of them is the setup's doing.
-bool IsWineBookkeeping(const std::wstring& key) {
-  return StartsWith(key, L"HKLM\\System\\") &&
-         key.find(L"\\Control\\Video\\") != std::wstring::npos;
-}
-
 // Every file difference lies under the target folder (or is one of the folders on the way
-// to it, which the setup creates) or is the log; every registry difference is Wine's own
-// bookkeeping (or, with registryAllowed, anything: a run that installed registers).
-void ExpectOnlyWritten(const SnapshotDifference& difference, const std::wstring& target,
+// to it, which the setup creates) or is the log; there is no registry difference but Wine's
+// own (or, with registryAllowed, any: a run that installed registers).
+void ExpectOnlyWritten(const SnapshotDifference& all, const std::wstring& target,
                        const std::wstring& log, bool registryAllowed) {
+  const SnapshotDifference difference = WithoutWineOwnChanges(all);
   auto isAllowed = [&](const std::wstring& path) {
     const bool folderOnTheWay = path.back() == L'\\' && StartsWith(target, path);
     return StartsWith(path, target) || folderOnTheWay || _wcsicmp(path.c_str(), log.c_str()) == 0;
@@ -85,58 +79,22 @@ void ExpectOnlyWritten(const SnapshotDifference& difference, const std::wstring&
   }
   if (registryAllowed) return;
   for (const auto* keys : {&difference.addedKeys, &difference.removedKeys}) {
-    for (const std::wstring& key : *keys) {
-      EXPECT_TRUE(IsWineBookkeeping(key)) << "registry key: " << Narrow(key);
-    }
+    for (const std::wstring& key : *keys) ADD_FAILURE() << "registry key: " << Narrow(key);
   }
   for (const auto* values :
        {&difference.addedValues, &difference.removedValues, &difference.changedValues}) {
     for (const SnapshotValueName& value : *values) {
-      EXPECT_TRUE(IsWineBookkeeping(value.key))
-          << "registry value: " << Narrow(value.key) << " [" << Narrow(value.name) << "]";
+      ADD_FAILURE() << "registry value: " << Narrow(value.key) << " [" << Narrow(value.name)
+                    << "]";
     }
   }
-}
-
-std::string Describe(const std::vector<std::wstring>& names) {
-  std::string text;
-  for (const std::wstring& name : names) text += Narrow(name) + " ";
-  return text;
-}
-
-// Every file under folder with its bytes, folders with a trailing backslash.
-using FolderContents = std::map<std::wstring, std::string>;
-
-FolderContents ReadContents(const std::wstring& folder, const std::wstring& prefix = L"") {
-  FolderContents contents;
-  for (const std::wstring& name : ListFolder(folder + prefix)) {
-    const std::wstring path = prefix + name;
-    if (FolderExists(folder + path)) {
-      const std::wstring inner = name.back() == L'\\' ? path : path + L'\\';
-      contents[inner] = "";
-      const FolderContents below = ReadContents(folder, inner);
-      contents.insert(below.begin(), below.end());
-    } else {
-      contents[path] = ReadFileBytes(folder + path);
-    }
-  }
-  return contents;
-}
-
-std::string Describe(const FolderContents& contents) {
-  std::string text;
-  for (const auto& entry : contents) text += Narrow(entry.first) + " ";
-  return text;
 }
 
 class FaultMatrix : public InstallationTest {
  protected:
   void SetUp() override {
     InstallationTest::SetUp();
-    // Every Windows has the list of registered applications; a new Wine prefix has not.
-    HKEY key = nullptr;
-    RegCreateKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\RegisteredApplications", &key);
-    if (key) RegCloseKey(key);
+    CreateRegisteredApplicationsList();
   }
 
   std::wstring LogPath() const { return cwd_ / L"Lumenkast_Install.log"; }
@@ -161,7 +119,7 @@ class FaultMatrix : public InstallationTest {
     }
     ExpectOnlyWritten(CompareSnapshots(before, after), folder, LogPath(),
                       expected.exitCode == 0);
-    EXPECT_TRUE(TemporaryArchives().empty()) << Describe(TemporaryArchives());
+    EXPECT_TRUE(TemporaryArchives().empty()) << DescribeTree(TemporaryArchives());
   }
 
   // The fault is gone: the real setup installs everything into folder (with the verbs
@@ -184,9 +142,9 @@ class FaultMatrix : public InstallationTest {
   // Installs the real setup into folder and marks every file of it, so that an older version
   // can be told from the new one; what the folder holds then. The icon library stays as
   // shipped: a changed one is kept by the next installation, by design.
-  FolderContents InstallOlderVersion(const std::wstring& folder) {
+  TreeContents InstallOlderVersion(const std::wstring& folder) {
     EXPECT_EQ(0, RunSetup(L"/silent /folder=" + folder));
-    FolderContents older = ReadContents(folder);
+    TreeContents older = ReadTree(folder);
     for (auto& entry : older) {
       if (entry.first.back() == L'\\' || entry.first == L"Plugins\\Icons.dll") continue;
       entry.second += "\r\n; older version";
@@ -196,9 +154,9 @@ class FaultMatrix : public InstallationTest {
     return older;
   }
 
-  void ExpectOlderVersion(const std::wstring& folder, const FolderContents& older) {
-    const FolderContents now = ReadContents(folder);
-    EXPECT_TRUE(now == older) << "now: " << Describe(now);
+  void ExpectOlderVersion(const std::wstring& folder, const TreeContents& older) {
+    const TreeContents now = ReadTree(folder);
+    EXPECT_TRUE(now == older) << "now: " << DescribeTree(now);
   }
 
   TempFolder setups_;
@@ -209,7 +167,7 @@ TEST_F(FaultMatrix, FullDriveUnderAnUpdate) {
   ScratchDrive drive("2m");
   if (!drive.Mounted()) GTEST_SKIP() << "no full drive to test with: " << drive.Refusal();
   const std::wstring folder = drive.Root() + L"Lumenkast\\";
-  const FolderContents older = InstallOlderVersion(folder);
+  const TreeContents older = InstallOlderVersion(folder);
   // Filled up, then 128 KB made free again: less than the new files need.
   const std::string filler(64 * 1024, 'f');
   int fillers = 0;
@@ -293,7 +251,7 @@ TEST_F(FaultMatrix, FailedUpdateLeavesTheOlderVersion) {
   const std::wstring lastFile = EntryPath(kToolsTarget, LastFileEntry(layout).name);
   for (const UpdateFault& fault : kUpdateFaults) {
     SCOPED_TRACE(fault.what);
-    const FolderContents older = InstallOlderVersion(kToolsTarget);
+    const TreeContents older = InstallOlderVersion(kToolsTarget);
     std::wstring setup = LK_SETUP_EXE;
     if (fault.kind == UpdateFault::kPayload) {
       std::string archive = shipped;
@@ -352,7 +310,7 @@ TEST_F(FaultMatrix, HardLinksIntoTheTargetAreNotWrittenThrough) {
 // installs. Shown with a next run whose payload is damaged (it recovers, then fails: the
 // older version is back, nothing else) and then with the real setup.
 TEST_F(FaultMatrix, RunKilledWhileUnpackingIsRecoveredByTheNextRun) {
-  const FolderContents older = InstallOlderVersion(kToolsTarget);
+  const TreeContents older = InstallOlderVersion(kToolsTarget);
   TestZipWriter large;
   large.File("lk_about.txt", "new about")
       .File("lk_changes.txt", "new changes")
@@ -452,13 +410,8 @@ TEST_F(FaultMatrix, DamagedPayload) {
 TEST_F(FaultMatrix, HostileEntryNames) {
   for (const HostileEntryName& name : kHostileEntryNames) {
     SCOPED_TRACE(name.storedName);
-    TestZipWriter zip;
-    zip.File("lk_about.txt", "benign")
-        .Folder("Plugins/")
-        .File(name.storedName, "hostile")
-        .File("lk_changes.txt", "benign too");
-    RunUnderFault(SetupWithPayload(zip.Bytes()), kToolsTarget,
-                  HostileName(name.outcome, kToolsTarget));
+    const std::string archive = ArchiveAroundHostileEntry(name.storedName).Bytes();
+    RunUnderFault(SetupWithPayload(archive), kToolsTarget, HostileName(name.outcome, kToolsTarget));
     RemoveRegistration();
     RemoveTree(L"C:\\Tools");
   }

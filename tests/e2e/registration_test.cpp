@@ -38,10 +38,7 @@ class Registration : public InstallationTest {
  protected:
   void SetUp() override {
     InstallationTest::SetUp();
-    // Every Windows has the list of registered applications; a new Wine prefix has not.
-    HKEY key = nullptr;
-    RegCreateKeyW(HKLM, L"SOFTWARE\\RegisteredApplications", &key);
-    if (key) RegCloseKey(key);
+    CreateRegisteredApplicationsList();
   }
   int Install(const std::wstring& arguments) { return RunSetup(arguments); }
 

@@ -3,7 +3,6 @@
 // Windows folder, and keeps its files inside the target.
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <vector>
 
@@ -31,21 +30,8 @@ std::wstring WindowsSettingsFile() {
   return std::wstring(windows) + L"\\lk_main64.ini";
 }
 
-std::set<std::wstring> Children(const std::wstring& folder) {
-  std::set<std::wstring> names;
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name != L"." && name != L"..") names.insert(name);
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
-  return names;
-}
-
 void EmptyFolder(const std::wstring& folder) {
-  for (const std::wstring& name : Children(folder)) {
+  for (const std::wstring& name : ListFolder(folder)) {
     const std::wstring path = folder + name;
     if (FolderExists(path)) {
       RemoveTree(path);
@@ -113,10 +99,10 @@ TEST_F(SetupFuzz, DamagedPayloadsEndWithAKnownExitCodeAndStayInTheTarget) {
   TempFolder setups;
   const std::wstring setup = setups / L"lumenkast_setup_x64.exe";
   const std::wstring target = cwd_ / L"Ziel\\";
-  const std::set<std::wstring> driveRoot = Children(L"C:\\");
+  const std::vector<std::wstring> driveRoot = ListFolder(L"C:\\");
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
-  const std::set<std::wstring> temporaryFiles = Children(temp);
+  const std::vector<std::wstring> temporaryFiles = ListFolder(temp);
   const unsigned count = FuzzCount(20);
   for (unsigned n = 0; n < count; ++n) {
     SCOPED_TRACE(testing::Message() << "damaged payload " << n);
@@ -129,11 +115,11 @@ TEST_F(SetupFuzz, DamagedPayloadsEndWithAKnownExitCodeAndStayInTheTarget) {
     if (code == 0 || code == 3) {
       EXPECT_EQ("", UnpackedBytesDiffer(archive, target));
     }
-    for (const std::wstring& name : Children(cwd_.Path())) {
+    for (const std::wstring& name : ListFolder(cwd_.Path())) {
       EXPECT_TRUE(name == L"Ziel" || name == L"Lumenkast_Install.log") << Narrow(name);
     }
-    EXPECT_EQ(driveRoot, Children(L"C:\\"));
-    EXPECT_EQ(temporaryFiles, Children(temp));
+    EXPECT_EQ(driveRoot, ListFolder(L"C:\\"));
+    EXPECT_EQ(temporaryFiles, ListFolder(temp));
     EXPECT_FALSE(FileExists(WindowsSettingsFile()));
     if (HasFailure()) break;
     EmptyFolder(cwd_.Path());

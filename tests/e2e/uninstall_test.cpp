@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/registry.h"
+#include "support/dialog_driver.h"
 #include "support/expected_installation.h"
 #include "support/folder_link.h"
 #include "support/installation_state.h"
@@ -20,6 +21,7 @@
 #include "support/registry_reader.h"
 #include "support/test_support.h"
 #include "support/uninstaller_process.h"
+#include "support/wine_own_changes.h"
 
 namespace lktest {
 namespace {
@@ -29,17 +31,6 @@ constexpr wchar_t kFolder[] = L"C:\\Program Files\\Lumenkast\\";
 constexpr wchar_t kJpgKey[] = L"SOFTWARE\\Classes\\.jpg";
 constexpr wchar_t kForeignType[] = L"Fremdbild.jpg";
 
-// What Wine itself changes while programs start and draw (its devices, display and
-// service counters, its own settings): not written by the setup or the uninstaller.
-constexpr const wchar_t* kWineOwnKeys[] = {
-    L"HKLM\\Hardware\\",
-    L"HKLM\\System\\CurrentControlSet\\Control\\Class\\",
-    L"HKLM\\System\\CurrentControlSet\\Control\\DeviceClasses\\",
-    L"HKLM\\System\\CurrentControlSet\\Control\\ServiceCurrent",
-    L"HKLM\\System\\CurrentControlSet\\Control\\Video\\",
-    L"HKLM\\System\\CurrentControlSet\\Enum\\",
-    L"HKCU\\Software\\Wine\\",
-};
 // The uninstaller's own trace: its copy in the temporary folder, marked for deletion at the
 // next start of Windows (checked on its own below).
 constexpr wchar_t kPendingDeletionsKey[] =
@@ -47,13 +38,6 @@ constexpr wchar_t kPendingDeletionsKey[] =
 
 bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
   return _wcsnicmp(text.c_str(), prefix.c_str(), prefix.size()) == 0;
-}
-
-bool IsWineOwnKey(const std::wstring& key) {
-  for (const wchar_t* prefix : kWineOwnKeys) {
-    if (StartsWith(key + L"\\", prefix)) return true;
-  }
-  return false;
 }
 
 bool IsUninstallerCopy(const std::wstring& file) {
@@ -73,13 +57,11 @@ void DropIf(std::vector<T>* list, Drop drop) {
 }
 
 // The difference without what Wine changes on its own and without the uninstaller's copy.
-SnapshotDifference OwnChanges(SnapshotDifference d) {
-  auto key = [](const std::wstring& k) { return IsWineOwnKey(k); };
+SnapshotDifference OwnChanges(const SnapshotDifference& all) {
+  SnapshotDifference d = WithoutWineOwnChanges(all);
   auto value = [](const SnapshotValueName& v) {
-    return IsWineOwnKey(v.key) ||
-           (StartsWith(v.key, kPendingDeletionsKey) && v.name == L"PendingFileRenameOperations");
+    return StartsWith(v.key, kPendingDeletionsKey) && v.name == L"PendingFileRenameOperations";
   };
-  for (auto* keys : {&d.addedKeys, &d.removedKeys}) DropIf(keys, key);
   for (auto* values : {&d.addedValues, &d.removedValues, &d.changedValues}) DropIf(values, value);
   for (auto* files : {&d.addedFiles, &d.removedFiles, &d.changedFiles}) {
     DropIf(files, IsUninstallerCopy);
@@ -301,11 +283,7 @@ TEST_F(UninstallScenarios, RemoveOnlyTheirOwnInstallation) {
          if (!viewer_->Start(L"\"" + folder + L"lk_main64.exe\"", L"", CREATE_SUSPENDED)) return -1;
          window.Toggle(kUninstallPurgeBox);
          window.Click(kUninstallRemoveButton);
-         HWND box = window.WaitForMessageBox();
-         if (box) {
-           PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                        reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
-         }
+         AnswerMessageBox(window.WaitForMessageBox(), IDOK);
          const int code = window.WaitForExit();
          viewer_.reset();
          return code;

@@ -4,13 +4,15 @@
 // so a name is added, or its outcome changed, here alone.
 #pragma once
 
+#include "support/test_zip_writer.h"
+
 namespace lktest {
 
 enum class EntryNameOutcome {
   kRefused,  // the name check refuses it: nothing is written for it, the unpacking reports -1
   kNotOpened,  // Windows does not open it: passed over as well, the unpacking reports -1
-  kWritten,  // the unpacking goes on as for any name and reports 0; nothing lands outside
-             // the target folder
+  kWritten,  // the unpacking goes on as for any name and reports 0; the entry lands under
+             // its name inside the target folder
 };
 
 struct HostileEntryName {
@@ -61,6 +63,26 @@ constexpr HostileEntryName kHostileEntryNames[] = {
     {"blank /x.txt", EntryNameOutcome::kRefused},
     {"Plugins/.", EntryNameOutcome::kRefused},
     {"Plugins/x./", EntryNameOutcome::kRefused},
+    // Characters no Windows file name may hold, in a file's and in a folder's name.
+    {"a<b.txt", EntryNameOutcome::kNotOpened},
+    {"Plugins/pipe|name", EntryNameOutcome::kNotOpened},
+    {"wild*card?", EntryNameOutcome::kNotOpened},
+    {"a/b\"c/x.txt", EntryNameOutcome::kNotOpened},
+    // Names that only look like the ones above: dots that do not lead up, device names
+    // with more after them.
+    {"..hidden", EntryNameOutcome::kWritten},
+    {"Plugins/..x/y", EntryNameOutcome::kWritten},
+    {"COM10", EntryNameOutcome::kWritten},
+    {"CONIN", EntryNameOutcome::kWritten},
+    {"nul_x.txt", EntryNameOutcome::kWritten},
 };
+
+// The archive that the tests unpack for a row: a benign file, a benign folder, the row's
+// name holding kHostileEntryData, and a benign file in that folder after it.
+TestZipWriter ArchiveAroundHostileEntry(const char* storedName);
+constexpr char kHostileEntryData[] = "hostile";
+// What the benign entries leave under the target folder; folders end in a backslash.
+constexpr const wchar_t* kBenignEntryPaths[] = {L"lk_about.txt", L"Plugins\\",
+                                                L"Plugins\\later.txt"};
 
 }  // namespace lktest

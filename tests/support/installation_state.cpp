@@ -75,6 +75,10 @@ void RemoveRegistration() {
   lk::DeleteKeyIfEmpty(HKEY_CURRENT_USER, kFileExtsKey);
 }
 
+void CreateRegisteredApplicationsList() {
+  lk::RegistryKey().Create(HKEY_LOCAL_MACHINE, L"SOFTWARE\\RegisteredApplications");
+}
+
 std::wstring SpecialFolder(int csidl) {
   wchar_t path[MAX_PATH] = {};
   SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);

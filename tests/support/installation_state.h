@@ -16,6 +16,10 @@ int RunSetup(const std::wstring& arguments, const std::wstring& directory);
 // and the keys around them that a fresh prefix does not have, where they are left empty.
 void RemoveRegistration();
 
+// Creates the list of registered applications, which every Windows has and a new Wine
+// prefix has not.
+void CreateRegisteredApplicationsList();
+
 // Removes the desktop links and the start-menu groups of both the user and all users.
 void RemoveShortcuts();
 

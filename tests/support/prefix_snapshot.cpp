@@ -1,9 +1,10 @@
 #include "support/prefix_snapshot.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cwchar>
 
-#include "framework/registry.h"
 #include "framework/scoped_handles.h"
 #include "support/test_support.h"
 
@@ -11,74 +12,15 @@ namespace lktest {
 
 namespace {
 
-// Deeper trees than this are links looping back (Wine keeps a few registry links).
+// The keys under root, named rootName and their path below it; a branch that cannot be read
+// fails the test.
+void AddRegistryBranch(HKEY root, const wchar_t* rootName, PrefixSnapshot* snapshot) {
+  EXPECT_TRUE(ReadSavedBranch(root, rootName, &snapshot->keys))
+      << "the registry under " << Narrow(rootName) << " could not be read";
+}
+
+// Deeper folder trees than this are not walked: a guard against loops.
 constexpr int kMaxDepth = 64;
-
-
-// The values of an open key.
-SnapshotValues ReadValues(HKEY key) {
-  SnapshotValues values;
-  DWORD maxName = 0, maxData = 0;
-  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                       &maxName, &maxData, nullptr, nullptr) != ERROR_SUCCESS) {
-    return values;
-  }
-  std::vector<wchar_t> name(maxName + 2);
-  std::vector<BYTE> data(maxData + 2);
-  for (DWORD i = 0;;) {
-    DWORD nameLength = static_cast<DWORD>(name.size());
-    DWORD dataLength = static_cast<DWORD>(data.size());
-    SnapshotValue value;
-    const LONG status = RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &value.type,
-                                      data.data(), &dataLength);
-    if (status == ERROR_MORE_DATA && name.size() < 32768) {
-      // The key grew since it was measured: try the same value with larger buffers.
-      name.resize(32768);
-      data.resize(std::max<size_t>(data.size() * 2, dataLength + 2));
-      continue;
-    }
-    if (status != ERROR_SUCCESS) break;
-    ++i;
-    value.data.assign(data.begin(), data.begin() + dataLength);
-    values[std::wstring(name.data(), nameLength)] = value;
-  }
-  return values;
-}
-
-std::vector<std::wstring> SubkeyNames(HKEY key) {
-  std::vector<std::wstring> names;
-  wchar_t name[256];
-  for (DWORD i = 0;; ++i) {
-    DWORD length = 256;
-    if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
-      break;
-    }
-    names.emplace_back(name, length);
-  }
-  return names;
-}
-
-// A registry link (Wine keeps some, such as the 32-bit views): its target is listed on its
-// own, so the link is recorded but not followed.
-bool IsLink(const SnapshotValues& values) {
-  auto link = values.find(L"SymbolicLinkValue");
-  return link != values.end() && link->second.type == REG_LINK;
-}
-
-void AddKeyTree(HKEY parent, const std::wstring& subkey, const std::wstring& fullName, int depth,
-                PrefixSnapshot* snapshot) {
-  lk::RegistryKey key;
-  if (RegOpenKeyExW(parent, subkey.empty() ? nullptr : subkey.c_str(), REG_OPTION_OPEN_LINK,
-                    KEY_READ, key.Receive()) != ERROR_SUCCESS) {
-    return;
-  }
-  SnapshotValues& values = snapshot->keys[fullName] = ReadValues(key.Get());
-  if (IsLink(values) || depth >= kMaxDepth) return;
-  for (const std::wstring& name : SubkeyNames(key.Get())) {
-    AddKeyTree(key.Get(), name, fullName + L"\\" + name, depth + 1, snapshot);
-  }
-}
 
 void AddFolderTree(const std::wstring& folder, int depth, PrefixSnapshot* snapshot) {
   WIN32_FIND_DATAW data;
@@ -188,14 +130,10 @@ void SortByName(std::vector<SnapshotValueName>* values) {
 
 }  // namespace
 
-bool NoCaseLess::operator()(const std::wstring& a, const std::wstring& b) const {
-  return _wcsicmp(a.c_str(), b.c_str()) < 0;
-}
-
 PrefixSnapshot TakePrefixSnapshot(const std::vector<std::wstring>& folders) {
   PrefixSnapshot snapshot;
-  AddKeyTree(HKEY_LOCAL_MACHINE, L"", L"HKLM", 0, &snapshot);
-  AddKeyTree(HKEY_CURRENT_USER, L"", L"HKCU", 0, &snapshot);
+  AddRegistryBranch(HKEY_LOCAL_MACHINE, L"HKLM", &snapshot);
+  AddRegistryBranch(HKEY_CURRENT_USER, L"HKCU", &snapshot);
   for (std::wstring folder : folders) {
     if (folder.empty()) continue;
     if (folder.back() != L'\\') folder += L'\\';

@@ -8,18 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "support/registry_text.h"
+
 namespace lktest {
-
-// Orders names as Windows matches them: without regard to case.
-struct NoCaseLess {
-  bool operator()(const std::wstring& a, const std::wstring& b) const;
-};
-
-// One registry value as stored.
-struct SnapshotValue {
-  DWORD type = REG_NONE;
-  std::vector<BYTE> data;
-};
 
 // One file or folder. A folder's times are not kept: they change with its content, which
 // the snapshot holds on its own.
@@ -30,20 +21,18 @@ struct SnapshotFile {
   FILETIME lastWrite = {};
 };
 
-// The values of one key by name (the default value has the empty name).
-using SnapshotValues = std::map<std::wstring, SnapshotValue, NoCaseLess>;
-
 struct PrefixSnapshot {
-  // Every key under HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER, named "HKLM\..." and
-  // "HKCU\...", with its values.
-  std::map<std::wstring, SnapshotValues, NoCaseLess> keys;
+  // Every key stored under HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER, named "HKLM\..." and
+  // "HKCU\...", with its values (see ReadSavedBranch).
+  SnapshotKeys keys;
   // Every file and folder under the snapshot's folders, by full path; folders end in '\'.
   // Links to other folders (reparse points) are listed but not entered.
   std::map<std::wstring, SnapshotFile, NoCaseLess> files;
 };
 
-// Takes the registry of this process's view (HKLM and HKCU) and the files under each of
-// folders (full paths, for example L"C:\\").
+// Takes the registry of this process's view (HKLM and HKCU, each read in one request) and
+// the files under each of folders (full paths, for example L"C:\\"). A registry that cannot
+// be read fails the test.
 PrefixSnapshot TakePrefixSnapshot(const std::vector<std::wstring>& folders);
 
 // A value by its key ("HKLM\...") and name (empty: the default value).

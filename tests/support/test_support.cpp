@@ -156,6 +156,17 @@ std::vector<std::wstring> ListFolder(const std::wstring& folder) {
 
 namespace {
 
+// How ListTree marks a link or junction: after its name.
+constexpr wchar_t kLinkMark[] = L" ->";
+constexpr size_t kLinkMarkLength = 3;
+
+// An entry of ListTree that is a file: neither a folder nor a link.
+bool IsFileEntry(const std::wstring& entry) {
+  const bool link = entry.size() >= kLinkMarkLength &&
+                    entry.compare(entry.size() - kLinkMarkLength, kLinkMarkLength, kLinkMark) == 0;
+  return !link && entry.back() != L'\\';
+}
+
 void CollectTree(const std::wstring& root, const std::wstring& relative,
                  std::vector<std::wstring>* tree) {
   WIN32_FIND_DATAW found;
@@ -165,7 +176,7 @@ void CollectTree(const std::wstring& root, const std::wstring& relative,
     const std::wstring name = found.cFileName;
     if (name == L"." || name == L"..") continue;
     if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-      tree->push_back(relative + name + L" ->");
+      tree->push_back(relative + name + kLinkMark);
     } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       tree->push_back(relative + name + L"\\");
       CollectTree(root, relative + name + L"\\", tree);
@@ -182,6 +193,26 @@ std::vector<std::wstring> ListTree(const std::wstring& root) {
   CollectTree(root, L"", &tree);
   std::sort(tree.begin(), tree.end());
   return tree;
+}
+
+TreeContents ReadTree(const std::wstring& root) {
+  TreeContents contents;
+  for (const std::wstring& entry : ListTree(root)) {
+    contents[entry] = IsFileEntry(entry) ? ReadFileBytes(root + entry) : std::string();
+  }
+  return contents;
+}
+
+std::string DescribeTree(const std::vector<std::wstring>& entries) {
+  std::string text;
+  for (const std::wstring& entry : entries) text += Narrow(entry) + " ";
+  return text;
+}
+
+std::string DescribeTree(const TreeContents& contents) {
+  std::string text;
+  for (const auto& entry : contents) text += Narrow(entry.first) + " ";
+  return text;
 }
 
 std::wstring TempFolderPath() {

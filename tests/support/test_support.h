@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -119,6 +120,12 @@ std::vector<std::wstring> ListFolder(const std::wstring& folder);
 // Every file and folder under root (ending in a backslash), relative to it, sorted; folders
 // end in a backslash, and a link or junction is shown as "name ->" and not walked into.
 std::vector<std::wstring> ListTree(const std::wstring& root);
+// The entries of ListTree with their bytes: a file's content, nothing for a folder or link.
+using TreeContents = std::map<std::wstring, std::string>;
+TreeContents ReadTree(const std::wstring& root);
+// The entries' names separated by blanks, for test messages.
+std::string DescribeTree(const std::vector<std::wstring>& entries);
+std::string DescribeTree(const TreeContents& contents);
 // The temporary folder of this process, with its trailing backslash.
 std::wstring TempFolderPath();
 // Temporary copies of the payload archive ("lkmaing_x64*") in the temporary folder.

@@ -2,8 +2,9 @@
 
 #include <tlhelp32.h>
 
+#include "framework/scoped_handles.h"
+#include "support/dialog_driver.h"
 #include "support/test_support.h"
-#include "support/wizard_driver.h"
 
 namespace lktest {
 
@@ -12,7 +13,6 @@ namespace {
 constexpr wchar_t kSessionManagerKey[] =
     L"System\\CurrentControlSet\\Control\\Session Manager";
 constexpr wchar_t kPendingValue[] = L"PendingFileRenameOperations";
-constexpr int kMessageBoxTextId = 0xFFFF;
 
 bool UninstallerRuns() {
   lk::ScopedFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -23,27 +23,6 @@ bool UninstallerRuns() {
     if (_wcsicmp(entry.szExeFile, L"lk_uninstall.exe") == 0) return true;
   } while (Process32NextW(snapshot.Get(), &entry));
   return false;
-}
-
-struct DialogSearch {
-  DWORD processId;
-  HWND exclude;
-  int childId;
-  HWND found;
-};
-
-BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<DialogSearch*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  wchar_t name[16] = {};
-  GetClassNameW(window, name, 16);
-  if (pid != search->processId || window == search->exclude || !IsWindowVisible(window) ||
-      wcscmp(name, L"#32770") != 0 || !GetDlgItem(window, search->childId)) {
-    return TRUE;
-  }
-  search->found = window;
-  return FALSE;
 }
 
 }  // namespace
@@ -116,17 +95,13 @@ bool UninstallerWindow::Start(const std::wstring& folder, const std::wstring& di
   if (!process_.Start(L"\"" + folder + L"lk_uninstall.exe\" " + arguments, directory)) {
     return false;
   }
-  return WaitUntil(timeoutMs, [this] {
-    window_ = FindDialog(nullptr, kUninstallPurgeBox);
-    return window_ != nullptr;
-  });
+  window_ = WaitForDialog(process_.Id(), kUninstallPurgeBox, nullptr, timeoutMs);
+  return window_ != nullptr;
 }
 
 bool UninstallerWindow::Click(int id) {
-  HWND button = Control(id);
-  if (!IsUsable(button)) return false;
   // Posted: the click may run the whole removal and open a message box.
-  return PostMessageW(button, BM_CLICK, 0, 0) != 0;
+  return PostClick(Control(id));
 }
 
 bool UninstallerWindow::Toggle(int id) {
@@ -137,20 +112,9 @@ bool UninstallerWindow::Toggle(int id) {
 }
 
 HWND UninstallerWindow::WaitForMessageBox(DWORD timeoutMs) const {
-  HWND box = nullptr;
-  WaitUntil(timeoutMs, [&] {
-    box = FindDialog(window_, kMessageBoxTextId);
-    return box != nullptr;
-  });
-  return box;
+  return lktest::WaitForMessageBox(process_.Id(), window_, timeoutMs);
 }
 
 int UninstallerWindow::WaitForExit(DWORD timeoutMs) { return process_.WaitForExit(timeoutMs); }
-
-HWND UninstallerWindow::FindDialog(HWND exclude, int childId) const {
-  DialogSearch search = {process_.Id(), exclude, childId, nullptr};
-  EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
 
 }  // namespace lktest

@@ -57,8 +57,6 @@ class UninstallerWindow {
   int WaitForExit(DWORD timeoutMs = 30000);
 
  private:
-  HWND FindDialog(HWND exclude, int childId) const;
-
   ChildProcess process_;  // ended on destruction if it still runs
   HWND window_ = nullptr;
 };

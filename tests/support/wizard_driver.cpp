@@ -17,8 +17,6 @@ namespace {
 // Upper bound of one message sent to the setup's thread. The thread is busy (and does not
 // answer) while the installation runs, so nothing here waits for it without a limit.
 constexpr UINT kSendTimeoutMs = 2000;
-// Id of the text control in the system's message boxes.
-constexpr int kMessageBoxTextId = 0xFFFF;
 
 bool Send(HWND window, UINT message, WPARAM wp, LPARAM lp, LRESULT* result = nullptr,
           UINT timeoutMs = kSendTimeoutMs) {
@@ -28,32 +26,6 @@ bool Send(HWND window, UINT message, WPARAM wp, LPARAM lp, LRESULT* result = nul
   }
   if (result) *result = static_cast<LRESULT>(answer);
   return true;
-}
-
-std::wstring ClassName(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
-}
-
-struct WindowSearch {
-  DWORD processId;
-  HWND exclude;
-  int childId;  // a control the window must have
-  bool visibleOnly;
-  HWND found;
-};
-
-BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<WindowSearch*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  if (pid != search->processId || window == search->exclude) return TRUE;
-  if (search->visibleOnly && !IsWindowVisible(window)) return TRUE;
-  if (ClassName(window) != L"#32770") return TRUE;
-  if (!GetDlgItem(window, search->childId)) return TRUE;
-  search->found = window;
-  return FALSE;
 }
 
 // The screen's device context, released with the object.
@@ -126,8 +98,6 @@ bool IsChecked(HWND button) {
   LRESULT state = 0;
   return Send(button, BM_GETCHECK, 0, 0, &state) && state == BST_CHECKED;
 }
-
-bool IsUsable(HWND window) { return window && IsWindowVisible(window) && IsWindowEnabled(window); }
 
 int ListItemCount(HWND list) {
   LRESULT count = -1;
@@ -311,9 +281,7 @@ void WizardProcess::Terminate() {
 HWND WizardProcess::FindSheet() const {
   // The dialog with the wizard's Next button. It is still hidden, and its title not yet the
   // page caption, while its first page is activated (which may show a message box).
-  WindowSearch search = {processId_, nullptr, kNextButton, false, nullptr};
-  EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FindDialog(processId_, kNextButton, nullptr, false);
 }
 
 int WizardProcess::ActivePage() const {
@@ -346,10 +314,8 @@ HWND WizardProcess::Control(int id) const { return GetDlgItem(ActivePageWindow()
 HWND WizardProcess::SheetButton(int id) const { return GetDlgItem(sheet_, id); }
 
 bool WizardProcess::Press(int buttonId) {
-  HWND button = SheetButton(buttonId);
-  if (!IsUsable(button)) return false;
   // Posted: the sheet's modal loop wakes up for it, also when the click ends the sheet.
-  return PostMessageW(button, BM_CLICK, 0, 0) != 0;
+  return PostClick(SheetButton(buttonId));
 }
 
 bool WizardProcess::Click(int controlId) {
@@ -379,28 +345,16 @@ bool WizardProcess::Type(int controlId, const std::wstring& text) {
 void WizardProcess::PressCloseBox() { PostMessageW(sheet_, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
 HWND WizardProcess::FindMessageBox() const {
-  WindowSearch search = {processId_, sheet_, kMessageBoxTextId, true, nullptr};
-  EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FindDialog(processId_, kMessageBoxTextId, sheet_);
 }
 
 HWND WizardProcess::WaitForMessageBox(DWORD timeoutMs) const {
-  HWND box = nullptr;
-  WaitUntil(timeoutMs, [&] {
-    box = FindMessageBox();
-    return box != nullptr;
-  });
-  return box;
+  return lktest::WaitForMessageBox(processId_, sheet_, timeoutMs);
 }
 
 bool WizardProcess::HasMessageBox() const { return FindMessageBox() != nullptr; }
 
-bool WizardProcess::Answer(HWND box, int buttonId) {
-  HWND button = GetDlgItem(box, buttonId);
-  if (!IsUsable(button)) return false;
-  PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
-  return WaitUntil(10000, [box] { return !IsWindow(box) || !IsWindowVisible(box); });
-}
+bool WizardProcess::Answer(HWND box, int buttonId) { return AnswerMessageBox(box, buttonId); }
 
 std::wstring WizardProcess::ListItemText(HWND list, int item, int subItem) {
   constexpr int kChars = 260;

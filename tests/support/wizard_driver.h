@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/scoped_handles.h"
+#include "support/dialog_driver.h"
 #include "support/installation_state.h"
 #include "support/test_support.h"
 
@@ -35,8 +36,6 @@ std::vector<std::wstring> ChildTexts(HWND parent);
 ::testing::AssertionResult ShowsText(HWND parent, const std::wstring& text);
 // Check state of a check box or radio button.
 bool IsChecked(HWND button);
-// Visible and enabled, as a user sees a control.
-bool IsUsable(HWND window);
 
 // Rows and check boxes of a list view of any process.
 int ListItemCount(HWND list);

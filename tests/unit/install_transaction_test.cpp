@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -19,35 +18,9 @@ using lktest::WriteFileBytes;
 
 namespace {
 
-// Every file under root with its content; folders as names ending in a backslash with
-// empty content.
-using Contents = std::map<std::wstring, std::string>;
-
-Contents ReadTree(const std::wstring& root, const std::wstring& prefix = L"") {
-  Contents contents;
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((root + prefix + L"*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return contents;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name == L"." || name == L"..") continue;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      contents[prefix + name + L"\\"] = "";
-      const Contents inner = ReadTree(root, prefix + name + L"\\");
-      contents.insert(inner.begin(), inner.end());
-    } else {
-      contents[prefix + name] = ReadFileBytes(root + prefix + name);
-    }
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
-  return contents;
-}
-
-std::string Describe(const Contents& contents) {
-  std::string text;
-  for (const auto& entry : contents) text += lktest::Narrow(entry.first) + " ";
-  return text;
-}
+using Contents = lktest::TreeContents;
+using lktest::DescribeTree;
+using lktest::ReadTree;
 
 std::wstring SetAsideFile(const lktest::TempFolder& target, const std::wstring& name) {
   return target / kSetAsideFolderName + L"\\" + kSetAsideFilesName + L"\\" + name;
@@ -115,7 +88,7 @@ TEST_F(InstallTransactionTest, RollBackGivesTheEarlierFilesBackAndRemovesTheNewO
   EXPECT_TRUE(IsAdministratorsOnly(setAside, target_.Path()));
 
   EXPECT_TRUE(transaction.RollBack());
-  EXPECT_EQ(ReadTree(target_.Path()), before_) << Describe(ReadTree(target_.Path()));
+  EXPECT_EQ(ReadTree(target_.Path()), before_) << DescribeTree(ReadTree(target_.Path()));
 }
 
 TEST_F(InstallTransactionTest, CommitKeepsTheNewFilesAndDropsTheSetAsideOnes) {
@@ -123,7 +96,7 @@ TEST_F(InstallTransactionTest, CommitKeepsTheNewFilesAndDropsTheSetAsideOnes) {
   ChangeLikeAnUpdate(&transaction);
   EXPECT_TRUE(transaction.Commit());
   const Contents after = ReadTree(target_.Path());
-  EXPECT_EQ(after, Updated()) << Describe(after);
+  EXPECT_EQ(after, Updated()) << DescribeTree(after);
 }
 
 // A killed run leaves its set-aside folder with the journal: the next run removes what the
@@ -134,7 +107,7 @@ TEST_F(InstallTransactionTest, LeftoversOfAKilledRunAreRecoveredToTheEarlierStat
   EXPECT_EQ(InstallTransaction::RecoverLeftovers(target_.Path().c_str(), &notRestored),
             Recovery::kDone);
   EXPECT_TRUE(notRestored.empty());
-  EXPECT_EQ(ReadTree(target_.Path()), before_) << Describe(ReadTree(target_.Path()));
+  EXPECT_EQ(ReadTree(target_.Path()), before_) << DescribeTree(ReadTree(target_.Path()));
   // Nothing left over: recovery is a no-op that succeeds.
   EXPECT_EQ(InstallTransaction::RecoverLeftovers(target_.Path().c_str()), Recovery::kDone);
 }
@@ -162,7 +135,7 @@ TEST_F(InstallTransactionTest, RecoveryRemovesOnlyWhatTheKilledRunCreated) {
   expected[L"new.txt"] = "the user's";
   expected[L"Deep\\"] = "";
   expected[L"Deep\\mine.txt"] = "the user's too";
-  EXPECT_EQ(ReadTree(target_.Path()), expected) << Describe(ReadTree(target_.Path()));
+  EXPECT_EQ(ReadTree(target_.Path()), expected) << DescribeTree(ReadTree(target_.Path()));
 }
 
 // A commit killed after its rename leaves a discard folder, part emptied: it is only
@@ -177,7 +150,7 @@ TEST_F(InstallTransactionTest, ADiscardFolderIsOnlyDeleted) {
   ASSERT_TRUE(DeleteFileW((discard + L"\\" + kSetAsideFilesName + L"\\a.txt").c_str()));
   // The journal still names the new files: nothing of it is used.
   EXPECT_EQ(InstallTransaction::RecoverLeftovers(target_.Path().c_str()), Recovery::kDone);
-  EXPECT_EQ(ReadTree(target_.Path()), Updated()) << Describe(ReadTree(target_.Path()));
+  EXPECT_EQ(ReadTree(target_.Path()), Updated()) << DescribeTree(ReadTree(target_.Path()));
 }
 
 TEST_F(InstallTransactionTest, FreshInstallationRollsBackToNothing) {
@@ -192,7 +165,7 @@ TEST_F(InstallTransactionTest, FreshInstallationRollsBackToNothing) {
   output.EndFile(0);
 
   EXPECT_TRUE(transaction.RollBack());
-  EXPECT_TRUE(ReadTree(root.Path()).empty()) << Describe(ReadTree(root.Path()));
+  EXPECT_TRUE(ReadTree(root.Path()).empty()) << DescribeTree(ReadTree(root.Path()));
 }
 
 TEST_F(InstallTransactionTest, ExistingFileThatCannotBeSetAsideIsRefusedUntouched) {
@@ -214,7 +187,7 @@ TEST_F(InstallTransactionTest, ExistingFileThatCannotBeSetAsideIsRefusedUntouche
     if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
     SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_TRUE(transaction.RollBack());
-    EXPECT_EQ(ReadTree(target_.Path()), before_) << Describe(ReadTree(target_.Path()));
+    EXPECT_EQ(ReadTree(target_.Path()), before_) << DescribeTree(ReadTree(target_.Path()));
   }
 }
 

@@ -23,13 +23,9 @@ constexpr wchar_t kInstall[] = L"C:\\Programme\\Lumenkast\\";
 
 size_t CountFiles(const std::wstring& folder) {
   size_t count = 0;
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return 0;
-  do {
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
+  for (const std::wstring& name : lktest::ListFolder(folder)) {
+    if (FileExists(folder + name)) ++count;
+  }
   return count;
 }
 
