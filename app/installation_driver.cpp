@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/icon_library.h"
+#include "app/product_info.h"
 #include "app/install_log.h"
 #include "app/settings_file.h"
 #include "app/string_table.h"
@@ -24,9 +25,6 @@
 #include "res/resource.h"
 
 namespace {
-
-// The viewer's settings file in the program folder.
-constexpr wchar_t kProgramSettingsFileName[] = L"lk_main64.ini";
 
 // A failure: a message box with the text in the wizard, the log entry when unattended.
 void ReportFailure(int unattended, const std::wstring& text, const std::wstring& logEntry) {
@@ -126,7 +124,7 @@ bool CopyBack(const std::wstring& aside, const wchar_t* path, InstallTransaction
 bool PrepareProgramSettingsFile(const wchar_t* targetFolder, InstallTransaction* transaction) {
   wchar_t settingsFile[MAX_PATH] = {};
   // Without room for the name there is no settings file here, now or later.
-  if (!lk::JoinPath(targetFolder, kProgramSettingsFileName, settingsFile)) return true;
+  if (!lk::JoinPath(targetFolder, lk::kSettingsFileName, settingsFile)) return true;
   const lk::LinkState state = lk::QueryLinkState(settingsFile);
   if (state == lk::LinkState::kUnknown) return false;
   if (state != lk::LinkState::kMissing && !transaction->SetAside(settingsFile)) return false;
@@ -147,7 +145,7 @@ bool ConvertSettingsFile(const wchar_t* settingsFile, const wchar_t* targetFolde
   if (!file) return lk::QueryLinkState(settingsFile) == lk::LinkState::kMissing;
   if (!ConvertSettingsToUnicode(settingsFile, file)) return false;
   wchar_t programFile[MAX_PATH] = {};
-  if (!lk::JoinPath(targetFolder, kProgramSettingsFileName, programFile) ||
+  if (!lk::JoinPath(targetFolder, lk::kSettingsFileName, programFile) ||
       !lk::SamePathText(programFile, settingsFile)) {
     return true;
   }

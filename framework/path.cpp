@@ -36,6 +36,15 @@ std::wstring WithTrailingBackslash(std::wstring folder) {
   return folder;
 }
 
+bool AppendTrailingBackslash(wchar_t* folder, size_t capacity) {
+  const size_t length = wcslen(folder);
+  if (length == 0 || IsPathSeparator(folder[length - 1])) return true;
+  if (length + 1 >= capacity) return false;
+  folder[length] = L'\\';
+  folder[length + 1] = L'\0';
+  return true;
+}
+
 std::wstring WithoutTrailingSeparators(std::wstring path) {
   while (path.size() > 3 && IsPathSeparator(path.back())) path.pop_back();
   return path;
@@ -48,6 +57,10 @@ std::wstring FolderOfPath(const std::wstring& path) {
 
 std::wstring NameOfPath(const std::wstring& path) {
   return path.substr(FolderOfPath(path).size());
+}
+
+bool IsNotFoundError(unsigned long error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 }  // namespace lk

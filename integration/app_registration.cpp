@@ -7,6 +7,7 @@
 
 #include "app/product_info.h"
 #include "app/target_folder.h"
+#include "framework/path.h"
 #include "framework/registry.h"
 #include "integration/file_associations.h"
 #include "integration/registry_names.h"
@@ -41,8 +42,7 @@ std::wstring InstallationFolder(const wchar_t* input) {
   folder.push_back(L'\0');  // TrimSpaces works in place on a terminated buffer
   TrimSpaces(&folder[0]);
   folder.resize(wcslen(folder.c_str()));
-  if (folder.empty() || folder.back() != L'\\') folder += L'\\';
-  return folder;
+  return lk::WithTrailingBackslash(folder);
 }
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
