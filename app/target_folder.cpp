@@ -23,7 +23,6 @@ constexpr wchar_t kProgramFilesKey[] = L"Software\\Microsoft\\Windows\\CurrentVe
 // The system's program folders: what lies in them has the program folder's permissions.
 constexpr const wchar_t* kProgramFolderValues[] = {L"ProgramFilesDir", L"ProgramFilesDir (x86)",
                                                    L"ProgramW6432Dir"};
-constexpr DWORD kFullPathUnits = 1024;
 
 bool EnterAndRestore(const wchar_t* path) {
   wchar_t saved[MAX_PATH] = {};
@@ -31,13 +30,6 @@ bool EnterAndRestore(const wchar_t* path) {
   if (!SetCurrentDirectoryW(path)) return false;
   SetCurrentDirectoryW(saved);
   return true;
-}
-
-// The absolute form of path ("." and ".." resolved); empty when it has none.
-std::wstring FullPathOf(const wchar_t* path) {
-  wchar_t full[kFullPathUnits] = {};
-  const DWORD length = GetFullPathNameW(path, kFullPathUnits, full, nullptr);
-  return length == 0 || length >= kFullPathUnits ? std::wstring() : std::wstring(full, length);
 }
 
 // True when path is folder or lies below it.
@@ -102,12 +94,6 @@ int CreateTree(wchar_t* path, std::vector<std::wstring>* created, bool protectTo
   wcsncpy(path, tree.c_str(), MAX_PATH - 1);
   path[MAX_PATH - 1] = L'\0';
   return EnterAndRestore(path) ? 1 : 0;
-}
-
-// The folder path as CreateFolderTree leaves it, made absolute; nothing is created.
-std::wstring TidyFolderPath(const wchar_t* path) {
-  const wchar_t* start = path + wcsspn(path, L" ");
-  return *start ? FullPathOf(TrimmedComponents(start).c_str()) : std::wstring();
 }
 
 int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM, LPARAM data) {
@@ -179,18 +165,23 @@ bool IsAbsoluteDriveFolder(const wchar_t* folder) {
   return letter && p[1] == L':' && lk::IsPathSeparator(p[2]);
 }
 
+std::wstring NormalizedTargetFolder(const wchar_t* folder) {
+  const wchar_t* start = folder + wcsspn(folder, L" ");
+  return *start ? lk::FullPathOf(TrimmedComponents(start).c_str()) : std::wstring();
+}
+
 int CreateFolderTree(wchar_t* path, std::vector<std::wstring>* created) {
   return CreateTree(path, created, false);
 }
 
 bool IsInSystemProgramFolder(const wchar_t* folder) {
-  const std::wstring full = FullPathOf(folder);
+  const std::wstring full = lk::FullPathOf(folder);
   if (full.empty()) return false;
   for (const wchar_t* value : kProgramFolderValues) {
     wchar_t programFolder[MAX_PATH] = {};
     if (lk::ReadRegistryString(HKEY_LOCAL_MACHINE, kProgramFilesKey, value, programFolder,
                                MAX_PATH) &&
-        IsInFolder(full, FullPathOf(programFolder))) {
+        IsInFolder(full, lk::FullPathOf(programFolder))) {
       return true;
     }
   }
@@ -199,7 +190,7 @@ bool IsInSystemProgramFolder(const wchar_t* folder) {
 
 int CreateTargetFolder(wchar_t* path, std::vector<std::wstring>* created) {
   TrimSpaces(path);
-  const std::wstring target = TidyFolderPath(path);
+  const std::wstring target = NormalizedTargetFolder(path);
   if (target.empty() || !lk::IsReachableWithoutUntrustedLinks(target, target)) return 0;
   const bool protect = IsElevated() && !IsInSystemProgramFolder(target.c_str());
   if (!CreateTree(path, created, protect)) return 0;

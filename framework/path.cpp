@@ -6,6 +6,13 @@
 
 namespace lk {
 
+namespace {
+
+// The longest absolute path FullPathOf gives, in UTF-16 units.
+constexpr DWORD kFullPathUnits = 1024;
+
+}  // namespace
+
 bool JoinPath(const wchar_t* folder, const wchar_t* name, wchar_t* path, size_t capacity) {
   if (capacity == 0) return false;
   const size_t folderLength = wcslen(folder);
@@ -48,6 +55,12 @@ bool AppendTrailingBackslash(wchar_t* folder, size_t capacity) {
 std::wstring WithoutTrailingSeparators(std::wstring path) {
   while (path.size() > 3 && IsPathSeparator(path.back())) path.pop_back();
   return path;
+}
+
+std::wstring FullPathOf(const wchar_t* path) {
+  wchar_t full[kFullPathUnits] = {};
+  const DWORD length = GetFullPathNameW(path, kFullPathUnits, full, nullptr);
+  return length == 0 || length >= kFullPathUnits ? std::wstring() : std::wstring(full, length);
 }
 
 std::wstring FolderOfPath(const std::wstring& path) {

@@ -37,6 +37,10 @@ bool AppendTrailingBackslash(wchar_t (&folder)[N]) {
 // name, and a link's name as itself rather than what it leads to.
 std::wstring WithoutTrailingSeparators(std::wstring path);
 
+// The absolute form of path ("." and ".." resolved, slashes as backslashes); empty when it
+// has none.
+std::wstring FullPathOf(const wchar_t* path);
+
 // The folder of a path up to and including its last separator; empty when it has none.
 std::wstring FolderOfPath(const std::wstring& path);
 
