@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "app/icon_library.h"
+#include "app/product_info.h"
 #include "app/install_log.h"
+#include "app/install_plan.h"
 #include "app/settings_file.h"
 #include "app/string_table.h"
 #include "app/target_folder.h"
@@ -16,7 +18,6 @@
 #include "framework/path.h"
 #include "framework/scoped_handles.h"
 #include "integration/app_registration.h"
-#include "integration/format_catalogue.h"
 #include "integration/registration_failures.h"
 #include "payload/folder_paths.h"
 #include "payload/install_transaction.h"
@@ -24,9 +25,6 @@
 #include "res/resource.h"
 
 namespace {
-
-// The viewer's settings file in the program folder.
-constexpr wchar_t kProgramSettingsFileName[] = L"lk_main64.ini";
 
 // A failure: a message box with the text in the wizard, the log entry when unattended.
 void ReportFailure(int unattended, const std::wstring& text, const std::wstring& logEntry) {
@@ -126,7 +124,7 @@ bool CopyBack(const std::wstring& aside, const wchar_t* path, InstallTransaction
 bool PrepareProgramSettingsFile(const wchar_t* targetFolder, InstallTransaction* transaction) {
   wchar_t settingsFile[MAX_PATH] = {};
   // Without room for the name there is no settings file here, now or later.
-  if (!lk::JoinPath(targetFolder, kProgramSettingsFileName, settingsFile)) return true;
+  if (!lk::JoinPath(targetFolder, lk::kSettingsFileName, settingsFile)) return true;
   const lk::LinkState state = lk::QueryLinkState(settingsFile);
   if (state == lk::LinkState::kUnknown) return false;
   if (state != lk::LinkState::kMissing && !transaction->SetAside(settingsFile)) return false;
@@ -147,7 +145,7 @@ bool ConvertSettingsFile(const wchar_t* settingsFile, const wchar_t* targetFolde
   if (!file) return lk::QueryLinkState(settingsFile) == lk::LinkState::kMissing;
   if (!ConvertSettingsToUnicode(settingsFile, file)) return false;
   wchar_t programFile[MAX_PATH] = {};
-  if (!lk::JoinPath(targetFolder, kProgramSettingsFileName, programFile) ||
+  if (!lk::JoinPath(targetFolder, lk::kSettingsFileName, programFile) ||
       !lk::SamePathText(programFile, settingsFile)) {
     return true;
   }
@@ -189,107 +187,103 @@ void FailAndRollBack(int unattended, const wchar_t* folder, const wchar_t* start
   }
 }
 
-}  // namespace
+// Creates the plan's target folder; false when it cannot be made or entered.
+bool CreatePlannedFolder(const std::wstring& folder, std::vector<std::wstring>* created) {
+  if (folder.empty() || folder.size() >= MAX_PATH) return false;
+  wchar_t path[MAX_PATH] = {};
+  wcscpy(path, folder.c_str());
+  return CreateTargetFolder(path, created) != 0;
+}
 
-int RunInstallation(InstallOptions& options, const PayloadSource& payload) {
-  wchar_t startDirectory[MAX_PATH] = {};
-  GetCurrentDirectoryW(MAX_PATH, startDirectory);
-  wchar_t working[MAX_PATH] = {};
-  wcsncpy(working, options.targetFolder, MAX_PATH - 1);
-  if (IsInvalidTargetFolder(working)) {
-    std::wstring text = LoadResString(IDS_INVALID_FOLDER);
-    ReportFailure(options.unattended, text, text + L": " + working);
-    return kInstallationFailed;
-  }
-  std::vector<std::wstring> createdFolders;
-  if (!CreateTargetFolder(working, &createdFolders)) {
+// The target folder made and what a killed earlier run left there put right: the folders
+// made are appended to createdFolders. False after a reported failure; nothing of the
+// target was changed but the folders made.
+bool PrepareTarget(const InstallPlan& plan, std::vector<std::wstring>* createdFolders) {
+  const wchar_t* target = plan.registration.folder.c_str();
+  if (!CreatePlannedFolder(plan.registration.folder, createdFolders)) {
     std::wstring text = LoadResString(IDS_CANNOT_CREATE_FOLDER);
-    ReportFailure(options.unattended, text, text + L": " + working);
-    return kInstallationFailed;
+    ReportFailure(plan.unattended, text, text + L": " + target);
+    return false;
   }
   // What a killed earlier run left set aside comes back first (what it created goes).
   // When that cannot be done completely, or the set-aside folder is not one the setup made,
   // nothing is changed.
   std::vector<std::wstring> notRestored;
-  switch (InstallTransaction::RecoverLeftovers(working, &notRestored)) {
+  switch (InstallTransaction::RecoverLeftovers(target, &notRestored)) {
     case Recovery::kDone:
-      break;
+      return true;
     case Recovery::kIncomplete:
-      ReportRestoreFailure(options.unattended, working, notRestored);
-      return kInstallationFailed;
+      ReportRestoreFailure(plan.unattended, target, notRestored);
+      return false;
     case Recovery::kUntrusted:
-      ReportUnpackingFailure(options.unattended, working);
-      return kInstallationFailed;
+      ReportUnpackingFailure(plan.unattended, target);
+      return false;
   }
+  return false;
+}
 
-  // From the first change in the target folder until the settings file is converted, a
-  // failure gives back the earlier state.
-  InstallTransaction transaction(working);
+// The earlier files are let go once the payload is unpacked and the settings file is
+// prepared and converted; until then a failure gives back the earlier state (reported,
+// false).
+bool UnpackFiles(const InstallPlan& plan, const PayloadSource& payload,
+                 const std::vector<std::wstring>& createdFolders, const wchar_t* startDirectory) {
+  const wchar_t* target = plan.registration.folder.c_str();
+  InstallTransaction transaction(target);
   RecordCreatedFolders(createdFolders, &transaction);
-  if (!transaction.Begin()) {
-    FailAndRollBack(options.unattended, working, startDirectory, &transaction);
-    return kInstallationFailed;
-  }
+  const auto fail = [&] {
+    FailAndRollBack(plan.unattended, target, startDirectory, &transaction);
+    return false;
+  };
+  if (!transaction.Begin()) return fail();
   wchar_t plugins[MAX_PATH] = {};
   wchar_t iconLibrary[MAX_PATH] = {};
-  if (lk::JoinPath(working, L"Plugins", plugins)) {
+  if (lk::JoinPath(target, L"Plugins", plugins)) {
     MakeDirectoryPath(plugins, &transaction);
     lk::JoinPath(plugins, L"Icons.dll", iconLibrary);
   }
   const int keepIconLibrary = iconLibrary[0] ? IconLibraryDecision(iconLibrary) : 0;
+  if (ExtractPayload(payload, target, keepIconLibrary, &transaction) != 0) return fail();
 
-  if (ExtractPayload(payload, working, keepIconLibrary, &transaction) != 0) {
-    FailAndRollBack(options.unattended, working, startDirectory, &transaction);
-    return kInstallationFailed;
-  }
-
-  // From here on the folder is the one the files went to: CreateFolderTree has trimmed the
-  // blanks around each of its components.
+  if (!PrepareProgramSettingsFile(target, &transaction)) return fail();
   wchar_t settingsFile[MAX_PATH] = {};
-  if (!PrepareProgramSettingsFile(working, &transaction)) {
-    FailAndRollBack(options.unattended, working, startDirectory, &transaction);
-    return kInstallationFailed;
-  }
-  PrepareSettingsFile(working, options.settingsFolder, settingsFile);
+  PrepareSettingsFile(target, plan.settingsFolder.c_str(), settingsFile);
   // The point of no return: the earlier files are let go in one step.
-  if (!ConvertSettingsFile(settingsFile, working, &transaction) || !transaction.Commit()) {
-    FailAndRollBack(options.unattended, working, startDirectory, &transaction);
-    return kInstallationFailed;
+  if (!ConvertSettingsFile(settingsFile, target, &transaction) || !transaction.Commit()) {
+    return fail();
   }
-
-  if (options.associateFormats && !options.unattended && !ConfirmAssociations()) {
-    SelectNoFormats(options.formatSelection);
-    options.associateFormats = 0;
-  }
-  RegistrationFailures failures;
-  RegisterApplication(options.associateFormats, working, options.startMenuGroup,
-                      options.desktopShortcut, options.thumbnailsShortcut, options.allUsers,
-                      options.formatSelection, &failures);
-
-  wcscpy(options.targetFolder, working);
-  if (failures.Any()) {
-    ReportIncompleteRegistration(options.unattended, failures, startDirectory);
-    return kInstalledIncomplete;
-  }
-  return kInstalled;
+  return true;
 }
 
-int RunInstallation(const PayloadSource& payload, const wchar_t* targetFolder,
-                    int startMenuGroup, int desktopShortcut, int thumbnailsShortcut,
-                    int allUsers, const wchar_t* settingsFolder, int32_t* formatSelection,
-                    int associateFormats, int unattended) {
-  InstallOptions options;
-  wcsncpy(options.targetFolder, targetFolder, MAX_PATH - 1);
-  options.startMenuGroup = startMenuGroup;
-  options.desktopShortcut = desktopShortcut;
-  options.thumbnailsShortcut = thumbnailsShortcut;
-  options.allUsers = allUsers;
-  wcsncpy(options.settingsFolder, settingsFolder, MAX_PATH - 1);
-  for (int row = 0; row < FormatCount; ++row) options.formatSelection[row] = formatSelection[row];
-  options.associateFormats = associateFormats;
-  options.unattended = unattended;
-  const int result = RunInstallation(options, payload);
-  // The caller's selection follows an answer that cleared the choice.
-  for (int row = 0; row < FormatCount; ++row) formatSelection[row] = options.formatSelection[row];
-  return result;
+// The registration as planned, after the wizard's question: a No takes no format over, the
+// rest is registered as chosen.
+int RegisterPlanned(const InstallPlan& plan, const wchar_t* startDirectory) {
+  const bool declined =
+      plan.registration.associateFormats && !plan.unattended && !ConfirmAssociations();
+  RegistrationFailures failures;
+  RegisterApplication(declined ? WithoutAssociations(plan.registration) : plan.registration,
+                      &failures);
+  if (!failures.Any()) return kInstalled;
+  ReportIncompleteRegistration(plan.unattended, failures, startDirectory);
+  return kInstalledIncomplete;
+}
+
+}  // namespace
+
+int RunInstallation(const InstallOptions& options, const PayloadSource& payload,
+                    std::wstring* installedFolder) {
+  wchar_t startDirectory[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, startDirectory);
+  if (IsInvalidTargetFolder(options.targetFolder)) {
+    std::wstring text = LoadResString(IDS_INVALID_FOLDER);
+    ReportFailure(options.unattended, text, text + L": " + options.targetFolder);
+    return kInstallationFailed;
+  }
+  const InstallPlan plan = MakeInstallPlan(options);
+  std::vector<std::wstring> createdFolders;
+  if (!PrepareTarget(plan, &createdFolders) ||
+      !UnpackFiles(plan, payload, createdFolders, startDirectory)) {
+    return kInstallationFailed;
+  }
+  if (installedFolder) *installedFolder = plan.registration.folder;
+  return RegisterPlanned(plan, startDirectory);
 }

@@ -59,7 +59,6 @@ constexpr char kUnicodeMark[] = "\xFF\xFE";
 constexpr wchar_t kUnicodeHeader[] = L"; UNICODE FILE - edit with care ;-)\r\n\r\n";
 constexpr size_t kPieceBytes = 2047;
 constexpr size_t kPieceUnits = 2048;
-constexpr DWORD kFullPathUnits = 1024;
 // The disposition that deletes a read-only name as it is (Windows 10 1809 and later),
 // declared here as the program is built for Vista.
 constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
@@ -76,18 +75,11 @@ bool FormProgramFolderSettingsFile(const wchar_t* targetFolder, wchar_t (&path)[
   return JoinPath(folder, kSettingsFileName, path);
 }
 
-// The absolute form of a folder path ("." and ".." resolved); empty when it has none.
-std::wstring FullFolderPath(const wchar_t* folder) {
-  wchar_t full[kFullPathUnits] = {};
-  const DWORD length = GetFullPathNameW(folder, kFullPathUnits, full, nullptr);
-  return length == 0 || length >= kFullPathUnits ? std::wstring() : std::wstring(full, length);
-}
-
 // Whether the folder can be used by an elevated run: it and the folders above it are
 // plain folders or links an administrator made (the folder was chosen by whoever ran the
 // setup; a user may have planted a link of its name before).
 bool IsTrustedFolder(const wchar_t* folder) {
-  const std::wstring full = FullFolderPath(folder);
+  const std::wstring full = lk::FullPathOf(folder);
   return !full.empty() && lk::IsReachableWithoutUntrustedLinks(full, full);
 }
 
@@ -174,8 +166,8 @@ class ProfileFile {
 
  private:
   static bool IsReachable(const wchar_t* chosenFolder, const wchar_t* path) {
-    const std::wstring folder = FullFolderPath(chosenFolder);
-    const std::wstring file = FullFolderPath(path);
+    const std::wstring folder = lk::FullPathOf(chosenFolder);
+    const std::wstring file = lk::FullPathOf(path);
     return !folder.empty() && !file.empty() && lk::IsReachableWithoutUntrustedLinks(folder, file);
   }
 
@@ -257,7 +249,7 @@ void FolderOf(const wchar_t* settingsFile, wchar_t (&folder)[MAX_PATH]) {
 // Whether the opened file lies at path: in its folder's real location, reached from that
 // folder's name without a link a user could have made, under path's own name.
 bool IsAtItsName(HANDLE file, const wchar_t* path) {
-  const std::wstring full = FullFolderPath(path);
+  const std::wstring full = lk::FullPathOf(path);
   const std::wstring folder = lk::FolderOfPath(full);
   return !folder.empty() && lk::IsReachableWithoutUntrustedLinks(folder, full) &&
          lk::IsOpenedAt(file, folder, full);
@@ -284,7 +276,7 @@ bool MoveOverSettingsFile(const wchar_t* copy, const wchar_t* settingsFile) {
       !IsAtItsName(made.Get(), copy)) {
     return false;
   }
-  const std::wstring destination = FullFolderPath(settingsFile);
+  const std::wstring destination = lk::FullPathOf(settingsFile);
   const size_t nameBytes = destination.size() * sizeof(wchar_t);
   std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
   auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());

@@ -8,29 +8,21 @@
 #include "app/product_info.h"
 #include "app/string_table.h"
 #include "framework/file_links.h"
+#include "framework/folder_tree.h"
 #include "framework/path.h"
 #include "framework/protected_folder.h"
 #include "framework/registry.h"
 #include "framework/scoped_handles.h"
+#include "integration/registry_names.h"
 #include "res/resource.h"
 
 namespace {
 
 constexpr wchar_t kFallbackFolder[] = L"C:\\Lumenkast\\";
 constexpr wchar_t kProgramFilesKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion";
-constexpr wchar_t kOpenCommandKey[] = L"SOFTWARE\\Classes\\Lumenkast\\shell\\open\\command";
 // The system's program folders: what lies in them has the program folder's permissions.
 constexpr const wchar_t* kProgramFolderValues[] = {L"ProgramFilesDir", L"ProgramFilesDir (x86)",
                                                    L"ProgramW6432Dir"};
-constexpr DWORD kFullPathUnits = 1024;
-
-void AppendBackslashIfMissing(wchar_t* path, size_t maxLength) {
-  size_t length = wcslen(path);
-  if (length <= maxLength && (length == 0 || path[length - 1] != L'\\')) {
-    path[length] = L'\\';
-    path[length + 1] = L'\0';
-  }
-}
 
 bool EnterAndRestore(const wchar_t* path) {
   wchar_t saved[MAX_PATH] = {};
@@ -38,13 +30,6 @@ bool EnterAndRestore(const wchar_t* path) {
   if (!SetCurrentDirectoryW(path)) return false;
   SetCurrentDirectoryW(saved);
   return true;
-}
-
-// The absolute form of path ("." and ".." resolved); empty when it has none.
-std::wstring FullPathOf(const wchar_t* path) {
-  wchar_t full[kFullPathUnits] = {};
-  const DWORD length = GetFullPathNameW(path, kFullPathUnits, full, nullptr);
-  return length == 0 || length >= kFullPathUnits ? std::wstring() : std::wstring(full, length);
 }
 
 // True when path is folder or lies below it.
@@ -77,58 +62,38 @@ bool CreateTreeFolder(const wchar_t* folder, bool* protectNext) {
   return true;
 }
 
+// path with the blanks at the end of each of its components removed and a trailing
+// backslash; a run of backslashes is one, but for a network path's leading two.
+std::wstring TrimmedComponents(const wchar_t* path) {
+  std::wstring trimmed;
+  for (const wchar_t* p = path;; ++p) {
+    if (*p != L'\0' && *p != L'\\') {
+      trimmed += *p;
+      continue;
+    }
+    while (!trimmed.empty() && trimmed.back() == L' ') trimmed.pop_back();
+    if (trimmed.empty() || trimmed.back() != L'\\' || trimmed == L"\\") trimmed += L'\\';
+    if (*p == L'\0') return trimmed;
+  }
+}
+
 // CreateFolderTree's work; with protectTopMost the top-most folder it makes is made as the
 // program folder is.
 int CreateTree(wchar_t* path, std::vector<std::wstring>* created, bool protectTopMost) {
   TrimSpaces(path);
   if (path[0] == L'\0') return 0;
-  AppendBackslashIfMissing(path, MAX_PATH - 2);
+  lk::AppendTrailingBackslash(path, MAX_PATH);
   if (EnterAndRestore(path)) return 1;
 
-  // Rebuild the path one component at a time, creating each folder on the way.
-  wchar_t built[MAX_PATH + 1] = {};
-  size_t scan = 0;
-  if (wcslen(path) > 1 && path[0] == L'\\' && path[1] == L'\\') {
-    wcscpy(built, L"\\\\");
-    scan = 2;
-  }
-  for (; path[scan] != L'\0' && scan < MAX_PATH; ++scan) {
-    if (path[scan] != L'\\') {
-      size_t length = wcslen(built);
-      if (length < MAX_PATH - 1) {
-        built[length] = path[scan];
-        built[length + 1] = L'\0';
-      }
-      continue;
-    }
-    TrimSpaces(built);
-    if (CreateTreeFolder(built, &protectTopMost) && created) created->push_back(built);
-    AppendBackslashIfMissing(built, MAX_PATH - 2);
-  }
-  wcsncpy(path, built, MAX_PATH - 1);
+  const std::wstring tree = TrimmedComponents(path);
+  lk::MakeFolderTree(tree, [&](const std::wstring& folder) {
+    if (!CreateTreeFolder(folder.c_str(), &protectTopMost)) return false;
+    if (created) created->push_back(folder);
+    return true;
+  });
+  wcsncpy(path, tree.c_str(), MAX_PATH - 1);
   path[MAX_PATH - 1] = L'\0';
-  AppendBackslashIfMissing(path, MAX_PATH - 2);
   return EnterAndRestore(path) ? 1 : 0;
-}
-
-// The folder path as CreateFolderTree leaves it (each component trimmed, trailing
-// backslash), made absolute; nothing is created.
-std::wstring TidyFolderPath(const wchar_t* path) {
-  std::wstring tidy;
-  std::wstring component;
-  for (const wchar_t* p = path;; ++p) {
-    if (*p != L'\0' && *p != L'\\') {
-      component += *p;
-      continue;
-    }
-    while (!component.empty() && component.back() == L' ') component.pop_back();
-    tidy += component;
-    component.clear();
-    if (*p == L'\0') break;
-    tidy += L'\\';
-  }
-  const size_t first = tidy.find_first_not_of(L' ');
-  return first == std::wstring::npos ? std::wstring() : FullPathOf(tidy.c_str() + first);
 }
 
 int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM, LPARAM data) {
@@ -158,7 +123,9 @@ void GetDefaultInstallFolder(wchar_t (&folder)[MAX_PATH]) {
 bool GetPreviousInstallFolder(wchar_t (&folder)[MAX_PATH]) {
   folder[0] = L'\0';
   wchar_t command[MAX_PATH] = {};
-  if (!lk::ReadRegistryString(HKEY_LOCAL_MACHINE, kOpenCommandKey, nullptr, command, MAX_PATH)) {
+  const std::wstring openCommandKey = std::wstring(lk::kIdentifierKey) + lk::kOpenCommandSubkey;
+  if (!lk::ReadRegistryString(HKEY_LOCAL_MACHINE, openCommandKey.c_str(), nullptr, command,
+                              MAX_PATH)) {
     return false;
   }
   if (command[0] == L'\0' || !wcsstr(command, lk::kViewerExe)) return false;
@@ -174,7 +141,7 @@ bool GetPreviousInstallFolder(wchar_t (&folder)[MAX_PATH]) {
   _wsplitpath(exePath, drive, directory, nullptr, nullptr);
   _snwprintf(folder, MAX_PATH - 1, L"%ls%ls", drive, directory);
   folder[MAX_PATH - 1] = L'\0';
-  AppendBackslashIfMissing(folder, MAX_PATH - 2);
+  lk::AppendTrailingBackslash(folder, MAX_PATH);
   return true;
 }
 
@@ -198,18 +165,23 @@ bool IsAbsoluteDriveFolder(const wchar_t* folder) {
   return letter && p[1] == L':' && lk::IsPathSeparator(p[2]);
 }
 
+std::wstring NormalizedTargetFolder(const wchar_t* folder) {
+  const wchar_t* start = folder + wcsspn(folder, L" ");
+  return *start ? lk::FullPathOf(TrimmedComponents(start).c_str()) : std::wstring();
+}
+
 int CreateFolderTree(wchar_t* path, std::vector<std::wstring>* created) {
   return CreateTree(path, created, false);
 }
 
 bool IsInSystemProgramFolder(const wchar_t* folder) {
-  const std::wstring full = FullPathOf(folder);
+  const std::wstring full = lk::FullPathOf(folder);
   if (full.empty()) return false;
   for (const wchar_t* value : kProgramFolderValues) {
     wchar_t programFolder[MAX_PATH] = {};
     if (lk::ReadRegistryString(HKEY_LOCAL_MACHINE, kProgramFilesKey, value, programFolder,
                                MAX_PATH) &&
-        IsInFolder(full, FullPathOf(programFolder))) {
+        IsInFolder(full, lk::FullPathOf(programFolder))) {
       return true;
     }
   }
@@ -218,7 +190,7 @@ bool IsInSystemProgramFolder(const wchar_t* folder) {
 
 int CreateTargetFolder(wchar_t* path, std::vector<std::wstring>* created) {
   TrimSpaces(path);
-  const std::wstring target = TidyFolderPath(path);
+  const std::wstring target = NormalizedTargetFolder(path);
   if (target.empty() || !lk::IsReachableWithoutUntrustedLinks(target, target)) return 0;
   const bool protect = IsElevated() && !IsInSystemProgramFolder(target.c_str());
   if (!CreateTree(path, created, protect)) return 0;
@@ -242,12 +214,12 @@ bool BrowseForTargetFolder(HWND owner, wchar_t* folder) {
   wchar_t chosen[MAX_PATH] = {};
   if (!SHGetPathFromIDListW(static_cast<PCIDLIST_ABSOLUTE>(item.Get()), chosen)) return false;
   wcscpy(folder, chosen);
-  AppendBackslashIfMissing(folder, MAX_PATH - 2);
+  lk::AppendTrailingBackslash(folder, MAX_PATH);
   return true;
 }
 
 void AppendProductFolderIfMissing(wchar_t* folder) {
-  AppendBackslashIfMissing(folder, MAX_PATH - 2);
+  lk::AppendTrailingBackslash(folder, MAX_PATH);
   size_t length = wcslen(folder);
   // The backslash before the last one, searched from the second-to-last character.
   long beforeLast = -1;

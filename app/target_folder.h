@@ -24,6 +24,11 @@ void TrimSpaces(wchar_t* text);
 // from the current drive's root ("\\x"), network paths and unexpanded variables are not.
 bool IsAbsoluteDriveFolder(const wchar_t* folder);
 
+// The folder as CreateFolderTree leaves it (blanks around it and at the end of each
+// component trimmed, trailing backslash), made absolute ("." and ".." resolved); nothing is
+// created. Empty when folder is only blanks or has no absolute form.
+std::wstring NormalizedTargetFolder(const wchar_t* folder);
+
 // Normalises the path in place (spaces trimmed, trailing backslash) and creates every
 // missing folder of it. path is a buffer of MAX_PATH characters. 1 when the folder
 // exists and can be entered afterwards, 0 otherwise. The current directory is kept. The

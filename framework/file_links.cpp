@@ -35,9 +35,7 @@ LinkState QueryLinkState(const wchar_t* path) {
       nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
       nullptr));
   if (!file) {
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? LinkState::kMissing
-                                                                          : LinkState::kUnknown;
+    return IsNotFoundError(GetLastError()) ? LinkState::kMissing : LinkState::kUnknown;
   }
   const LinkState state = QueryLinkState(file.Get());
   if (state != LinkState::kPlain) return state;

@@ -6,6 +6,13 @@
 
 namespace lk {
 
+namespace {
+
+// The longest absolute path FullPathOf gives, in UTF-16 units.
+constexpr DWORD kFullPathUnits = 1024;
+
+}  // namespace
+
 bool JoinPath(const wchar_t* folder, const wchar_t* name, wchar_t* path, size_t capacity) {
   if (capacity == 0) return false;
   const size_t folderLength = wcslen(folder);
@@ -36,9 +43,24 @@ std::wstring WithTrailingBackslash(std::wstring folder) {
   return folder;
 }
 
+bool AppendTrailingBackslash(wchar_t* folder, size_t capacity) {
+  const size_t length = wcslen(folder);
+  if (length == 0 || IsPathSeparator(folder[length - 1])) return true;
+  if (length + 1 >= capacity) return false;
+  folder[length] = L'\\';
+  folder[length + 1] = L'\0';
+  return true;
+}
+
 std::wstring WithoutTrailingSeparators(std::wstring path) {
   while (path.size() > 3 && IsPathSeparator(path.back())) path.pop_back();
   return path;
+}
+
+std::wstring FullPathOf(const wchar_t* path) {
+  wchar_t full[kFullPathUnits] = {};
+  const DWORD length = GetFullPathNameW(path, kFullPathUnits, full, nullptr);
+  return length == 0 || length >= kFullPathUnits ? std::wstring() : std::wstring(full, length);
 }
 
 std::wstring FolderOfPath(const std::wstring& path) {
@@ -48,6 +70,10 @@ std::wstring FolderOfPath(const std::wstring& path) {
 
 std::wstring NameOfPath(const std::wstring& path) {
   return path.substr(FolderOfPath(path).size());
+}
+
+bool IsNotFoundError(unsigned long error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 }  // namespace lk

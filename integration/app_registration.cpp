@@ -6,7 +6,6 @@
 #include <string>
 
 #include "app/product_info.h"
-#include "app/target_folder.h"
 #include "framework/registry.h"
 #include "integration/file_associations.h"
 #include "integration/registry_names.h"
@@ -29,21 +28,12 @@ constexpr wchar_t kApplicationDescription[] =
 
 // The strings every step is built from.
 struct RegistrationPaths {
-  std::wstring folder;          // trimmed, ending in a backslash
+  std::wstring folder;          // absolute, ending in a backslash
   std::wstring viewer;          // folder + lk_main64.exe
   std::wstring openCommand;     // "viewer" "%1"
   std::wstring programCommand;  // "viewer"
   std::wstring verbCommand;     // "viewer" "%1 /thumbs"
 };
-
-std::wstring InstallationFolder(const wchar_t* input) {
-  std::wstring folder = input;
-  folder.push_back(L'\0');  // TrimSpaces works in place on a terminated buffer
-  TrimSpaces(&folder[0]);
-  folder.resize(wcslen(folder.c_str()));
-  if (folder.empty() || folder.back() != L'\\') folder += L'\\';
-  return folder;
-}
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
@@ -161,19 +151,20 @@ void WriteCapabilities(RegistrationFailures* failures) {
 
 }  // namespace
 
-int RegisterApplication(int associateFormats, const wchar_t* installationFolder, int startMenuGroup,
-                        int desktopShortcut, int thumbnailsShortcut, int allUsers,
-                        const int32_t* selection, RegistrationFailures* failures) {
+int RegisterApplication(const ApplicationRegistration& registration,
+                        RegistrationFailures* failures) {
   RegistrationPaths paths;
-  paths.folder = InstallationFolder(installationFolder);
-  if (startMenuGroup) CreateProgramGroup(paths.folder.c_str(), allUsers, failures);
+  paths.folder = registration.folder;
+  const int allUsers = registration.allUsers;
+  if (registration.startMenuGroup) CreateProgramGroup(paths.folder.c_str(), allUsers, failures);
 
   paths.viewer = paths.folder + lk::kViewerExe;
   paths.programCommand = Quoted(paths.viewer);
   paths.openCommand = paths.programCommand + L" \"%1\"";
   paths.verbCommand = paths.programCommand + L" \"%1 /thumbs\"";
-  CreateDesktopShortcuts(paths, desktopShortcut, thumbnailsShortcut, allUsers, failures);
-  if (thumbnailsShortcut) WriteBrowseVerbs(paths, failures);
+  CreateDesktopShortcuts(paths, registration.desktopShortcut, registration.thumbnailsShortcut,
+                         allUsers, failures);
+  if (registration.thumbnailsShortcut) WriteBrowseVerbs(paths, failures);
 
   WriteIdentifier(paths, failures);
   WriteKnownApplication(paths, failures);
@@ -181,7 +172,8 @@ int RegisterApplication(int associateFormats, const wchar_t* installationFolder,
   WriteProgramKey(paths, failures);
   WriteCapabilities(failures);
 
-  AssociateCatalogue(paths.viewer.c_str(), paths.openCommand.c_str(), selection, failures);
-  if (associateFormats) RefreshShellAssociations(failures);
+  AssociateCatalogue(paths.viewer.c_str(), paths.openCommand.c_str(),
+                     registration.formatSelection, failures);
+  if (registration.associateFormats) RefreshShellAssociations(failures);
   return 1;
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "framework/path.h"
 #include "framework/scoped_handles.h"
 
 namespace lk {
@@ -19,9 +20,7 @@ std::wstring SpecialFolder(int csidl) {
                                            reinterpret_cast<LPITEMIDLIST*>(list.Receive()))) &&
       SHGetPathFromIDListW(static_cast<LPCITEMIDLIST>(list.Get()), path);
   if (!found) GetWindowsDirectoryW(path, MAX_PATH);
-  std::wstring folder = path;
-  if (folder.empty() || folder.back() != L'\\') folder += L'\\';
-  return folder;
+  return WithTrailingBackslash(path);
 }
 
 }  // namespace

@@ -50,14 +50,6 @@ bool IsAbsolute(const wchar_t* path) {
          (lk::IsPathSeparator(path[0]) && lk::IsPathSeparator(path[1]));
 }
 
-// An absolute path as it reads, with backslashes and "." and ".." resolved: a path given
-// so is used only where no link lies on its way.
-std::wstring FullPathOf(const wchar_t* path) {
-  wchar_t full[kFolderUnits] = {};
-  const DWORD length = GetFullPathNameW(path, kFolderUnits, full, nullptr);
-  return length == 0 || length >= kFolderUnits ? std::wstring() : std::wstring(full, length);
-}
-
 }  // namespace
 
 // Whether made, opened for path (below the current directory, the target, or absolute),
@@ -66,7 +58,8 @@ std::wstring FullPathOf(const wchar_t* path) {
 bool EntryOutput::IsInTarget(HANDLE made, const wchar_t* path) {
   std::wstring expected;
   if (IsAbsolute(path)) {
-    expected = FullPathOf(path);
+    // An absolute path is used as it reads: only where no link lies on its way.
+    expected = lk::FullPathOf(path);
   } else {
     if (!targetKnown_) {
       finalTarget_ = FinalCurrentDirectory();

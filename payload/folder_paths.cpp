@@ -5,17 +5,13 @@
 #include <cstdlib>
 #include <cwchar>
 
-#include "framework/path.h"
+#include "framework/folder_tree.h"
 #include "framework/scoped_handles.h"
 #include "payload/install_transaction.h"
 
 namespace {
 
 constexpr int kNoMemory = -104;
-
-bool IsMissingParent(DWORD error) {
-  return error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND;
-}
 
 bool CreateFolder(const wchar_t* folder, InstallTransaction* created) {
   if (created && !created->WillCreateFolder(folder)) {
@@ -40,15 +36,11 @@ int MakeDirectoryPath(const wchar_t* path, InstallTransaction* created) {
   if (folder[length - 1] == L'/') folder[length - 1] = L'\0';
   if (!folder[0]) return 0;
 
+  // Mostly the parent exists: the folder alone, before the walk from the top.
   if (CreateFolder(folder, created)) return 1;
-  for (wchar_t* p = folder + 1;; ++p) {
-    if (*p && !lk::IsPathSeparator(*p)) continue;
-    const wchar_t kept = *p;
-    *p = L'\0';
-    const bool missingParent =
-        !CreateFolder(folder, created) && IsMissingParent(GetLastError());
-    *p = kept;
-    if (missingParent) return 0;
-    if (!kept) return 1;
-  }
+  return lk::MakeFolderTree(folder, [created](const std::wstring& each) {
+           return CreateFolder(each.c_str(), created);
+         })
+             ? 1
+             : 0;
 }

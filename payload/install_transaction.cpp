@@ -9,8 +9,6 @@
 
 namespace {
 
-// Longest absolute path the transaction handles.
-constexpr DWORD kFullPathUnits = 1024;
 // Discard names tried by a commit: the plain one, then with a number.
 constexpr int kDiscardNames = 100;
 
@@ -63,11 +61,8 @@ InstallTransaction::InstallTransaction(const wchar_t* targetFolder) {
 bool InstallTransaction::Resolve(const wchar_t* path, std::wstring* full) const {
   full->clear();
   if (!path || !path[0]) return false;
-  wchar_t buffer[kFullPathUnits];
-  const DWORD length = GetFullPathNameW(path, kFullPathUnits, buffer, nullptr);
-  if (length == 0 || length >= kFullPathUnits) return false;
-  full->assign(buffer, length);
-  return true;
+  *full = lk::FullPathOf(path);
+  return !full->empty();
 }
 
 std::wstring InstallTransaction::RelativeName(const std::wstring& full) const {

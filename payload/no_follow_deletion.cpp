@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "framework/file_links.h"
+#include "framework/path.h"
 #include "framework/scoped_handles.h"
 
 namespace {
@@ -22,13 +23,9 @@ struct IdInfo {
   BYTE fileId[16];
 };
 
-bool IsMissingError(DWORD error) {
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
 bool IsGone(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
-         IsMissingError(GetLastError());
+         lk::IsNotFoundError(GetLastError());
 }
 
 // Some systems resolve a link even through a handle opened as the link itself: a name that
@@ -110,7 +107,7 @@ bool QueryOwnIdentity(HANDLE file, lk::FileIdentity* identity) {
 Removal DeleteOwnFile(const std::wstring& path, const lk::FileIdentity* expected) {
   if (ShowsAsReparsePoint(path)) return expected ? Removal::kNotThatFile : Removal::kFailed;
   lk::ScopedFileHandle file = OpenForDeletion(path);
-  if (!file) return IsMissingError(GetLastError()) ? Removal::kGone : Removal::kFailed;
+  if (!file) return lk::IsNotFoundError(GetLastError()) ? Removal::kGone : Removal::kFailed;
   DWORD attributes = 0;
   if (!AttributesOf(file.Get(), &attributes)) return Removal::kFailed;
   if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
@@ -128,7 +125,7 @@ Removal DeleteOwnFile(const std::wstring& path, const lk::FileIdentity* expected
 Removal DeleteEmptyFile(const std::wstring& path) {
   if (ShowsAsReparsePoint(path)) return Removal::kNotThatFile;
   lk::ScopedFileHandle file = OpenForDeletion(path);
-  if (!file) return IsMissingError(GetLastError()) ? Removal::kGone : Removal::kFailed;
+  if (!file) return lk::IsNotFoundError(GetLastError()) ? Removal::kGone : Removal::kFailed;
   DWORD attributes = 0;
   LARGE_INTEGER size = {};
   if (!AttributesOf(file.Get(), &attributes) || !GetFileSizeEx(file.Get(), &size)) {

@@ -143,8 +143,7 @@ Recovery RecoverFromSetAsideFolder(const std::wstring& target,
                                    std::vector<std::wstring>* notRestored) {
   const std::wstring folder = target + kSetAsideFolderName;
   if (GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Recovery::kDone;
+    if (lk::IsNotFoundError(GetLastError())) return Recovery::kDone;
   }
   if (!IsTrustedSetAsideFolder(folder, target)) return Recovery::kUntrusted;
 

@@ -27,7 +27,6 @@ rank() {
 exceptions=$(cat <<'LIST'
 payload/payload_source.cpp res/resource.h: the payload archive is a resource of the setup; its type and id are the resource script's
 integration/app_registration.cpp app/product_info.h: the product's names and version are registered
-integration/app_registration.cpp app/target_folder.h: the folder is registered as TrimSpaces leaves it, the same rule as the folder creation
 integration/file_associations.cpp app/os_version.h: the AppX overrides depend on the Windows version
 integration/file_associations.cpp app/product_info.h: the product's names go into the class keys
 integration/registry_names.h app/product_info.h: the registry names are made from the product's names

@@ -24,10 +24,6 @@ constexpr DWORD kIgnoringReadOnly[] = {
     kDispositionDelete | kDispositionIgnoreReadOnly,
 };
 
-bool IsMissingError(DWORD error) {
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
 // The name itself, never what a link leads to.
 lk::ScopedFileHandle OpenForDeletion(const std::wstring& path) {
   return lk::ScopedFileHandle(CreateFileW(
@@ -108,7 +104,7 @@ bool SetDeletionMark(HANDLE file, bool mark) {
 
 bool PathExists(const std::wstring& path) {
   if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-  return !IsMissingError(GetLastError());
+  return !lk::IsNotFoundError(GetLastError());
 }
 
 int DeleteFileNoFollow(const std::wstring& chosen, const std::wstring& path,
@@ -117,10 +113,10 @@ int DeleteFileNoFollow(const std::wstring& chosen, const std::wstring& path,
   // that shows as a redirection is never opened for deletion. A second name of a file is
   // no redirection: only that name goes.
   const DWORD nameAttributes = GetFileAttributesW(path.c_str());
-  if (nameAttributes == INVALID_FILE_ATTRIBUTES) return IsMissingError(GetLastError()) ? 1 : 0;
+  if (nameAttributes == INVALID_FILE_ATTRIBUTES) return lk::IsNotFoundError(GetLastError()) ? 1 : 0;
   if (nameAttributes & FILE_ATTRIBUTE_DIRECTORY) return 0;
   lk::ScopedFileHandle file = OpenForDeletion(path);
-  if (!file) return IsMissingError(GetLastError()) ? 1 : 0;
+  if (!file) return lk::IsNotFoundError(GetLastError()) ? 1 : 0;
   FILE_ATTRIBUTE_TAG_INFO tag = {};
   if (!GetFileInformationByHandleEx(file.Get(), FileAttributeTagInfo, &tag, sizeof(tag)) ||
       !IsFileOfTheName(file.Get(), tag, nameAttributes, chosen, path)) {

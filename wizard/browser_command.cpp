@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/registry.h"
+#include "integration/registry_names.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ INT_PTR OpenWithRegisteredBrowser(const wchar_t* url, INT_PTR failure) {
   wchar_t fileClass[kValueLength] = {};
   if (!ReadClassesDefault(L".htm", fileClass)) return failure;
   wchar_t browser[kValueLength] = {};
-  if (!ReadClassesDefault(std::wstring(fileClass) + L"\\shell\\open\\command", browser)) {
+  if (!ReadClassesDefault(std::wstring(fileClass) + lk::kOpenCommandSubkey, browser)) {
     return failure;
   }
 

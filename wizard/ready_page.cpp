@@ -63,7 +63,8 @@ LRESULT CWizPropertyPage::RunInstallationStep() {
   SetTimer(SheetWindow(), kInstallTimerId, kInstallTimerPeriodMs, nullptr);
   for (int button : kSheetButtons) sheet->EnableButton(button, FALSE);
 
-  const int result = RunInstallation(options, *sheet->payload);
+  std::wstring installedFolder;
+  const int result = RunInstallation(options, *sheet->payload, &installedFolder);
 
   KillTimer(SheetWindow(), kInstallTimerId);
   for (int button : kSheetButtons) sheet->EnableButton(button, TRUE);
@@ -72,6 +73,6 @@ LRESULT CWizPropertyPage::RunInstallationStep() {
     ShowWindow(progress, SW_HIDE);
     return static_cast<LRESULT>(sheet->GetPage(kOptionsPagePosition)->m_templateId);
   }
-  wcscpy(sheet->installedFolder, options.targetFolder);
+  wcsncpy(sheet->installedFolder, installedFolder.c_str(), MAX_PATH - 1);
   return 0;
 }

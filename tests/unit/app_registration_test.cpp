@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "app/install_plan.h"
 #include "framework/scoped_handles.h"
 #include "integration/format_catalogue.h"
 #include "support/expected_installation.h"
@@ -37,10 +38,18 @@ class Registration : public ::testing::Test {
     for (const wchar_t* name : lktest::kDesktopLinkNames) DeleteFileW((desktop + name).c_str());
   }
 
+  // The folder as chosen goes through the installation's plan, which tidies it, as in a run.
   int Register(const wchar_t* folder, int thumbnails, int allUsers = 0, int associate = 0,
                int group = 0, int desktop = 0) {
-    return RegisterApplication(associate, folder, group, desktop, thumbnails, allUsers, selection_,
-                               &failures_);
+    InstallOptions options;
+    wcsncpy(options.targetFolder, folder, MAX_PATH - 1);
+    options.startMenuGroup = group;
+    options.desktopShortcut = desktop;
+    options.thumbnailsShortcut = thumbnails;
+    options.allUsers = allUsers;
+    for (int row = 0; row < FormatCount; ++row) options.formatSelection[row] = selection_[row];
+    options.associateFormats = associate;
+    return RegisterApplication(MakeInstallPlan(options).registration, &failures_);
   }
 
   RegistrationFailures failures_;
@@ -106,10 +115,12 @@ TEST_F(Registration, CompleteRegistrationNotesNoFailure) {
 // registration is still tried.
 TEST(RegistrationInUnwritableRegistry, EveryWriteFailureIsNotedTheFirstByName) {
   lktest::UnwritableRegistry registry;
-  FormatSelection selection;
-  SelectAllFormats(selection);
+  ApplicationRegistration registration;
+  registration.folder = kFolder;
+  SelectAllFormats(registration.formatSelection);
+  registration.associateFormats = 1;
   RegistrationFailures failures;
-  EXPECT_EQ(1, RegisterApplication(1, kFolder, 0, 0, 0, 0, selection, &failures));
+  EXPECT_EQ(1, RegisterApplication(registration, &failures));
   EXPECT_EQ(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Lumenkast", failures.First());
   // Identifier, application, uninstall, program and capability keys, and per extension
   // at least its identifier, command, icon, capability, extension and explorer choice.

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "app/icon_library.h"
 #include "app/installation_driver.h"
-#include "integration/format_catalogue.h"
+#include "app/install_plan.h"
 #include "app/string_table.h"
 #include "res/resource.h"
 #include "support/test_support.h"
@@ -83,9 +85,11 @@ TEST(RunInstallation, UnusableTargetFoldersAreLoggedAndRefused) {
     lktest::CurrentDirectoryGuard guard;
     lktest::TempFolder cwd;
     SetCurrentDirectoryW(cwd.Path().c_str());
-    FormatSelection selection = {};
+    InstallOptions options;
+    wcscpy(options.targetFolder, c.folder);
+    options.unattended = 1;
     const PayloadSource payload;
-    EXPECT_EQ(0, RunInstallation(payload, c.folder, 0, 0, 0, 0, L"", selection, 0, 1));
+    EXPECT_EQ(0, RunInstallation(options, payload));
 
     std::string log = lktest::ReadFileBytes(cwd / L"Lumenkast_Install.log");
     std::string expected;
@@ -98,6 +102,52 @@ TEST(RunInstallation, UnusableTargetFoldersAreLoggedAndRefused) {
     EXPECT_EQ(std::vector<std::wstring>{L"Lumenkast_Install.log"}, lktest::ListFolder(cwd.Path()))
         << lktest::Narrow(c.folder);
   }
+}
+
+// The plan's target folder is the one every step uses: absolute, each component's trailing
+// blanks trimmed, "." and ".." resolved, one trailing backslash.
+TEST(InstallPlan, TargetFolderIsTidiedOnceAndTheChoicesCarriedOver) {
+  const struct {
+    const wchar_t* chosen;
+    const wchar_t* planned;
+  } cases[] = {
+      {L"C:\\Programme\\Lumenkast", L"C:\\Programme\\Lumenkast\\"},
+      {L"  C:\\Programme \\Lumenkast\\  ", L"C:\\Programme\\Lumenkast\\"},
+      {L"C:\\Tools\\..\\Lumenkast\\.\\", L"C:\\Lumenkast\\"},
+      {L"C:/Tools/Lumenkast", L"C:\\Tools\\Lumenkast\\"},
+      {L"Q:\\Lumenkast", L"Q:\\Lumenkast\\"},
+      {L"    ", L""},
+  };
+  for (const auto& c : cases) {
+    InstallOptions options;
+    wcscpy(options.targetFolder, c.chosen);
+    EXPECT_EQ(c.planned, MakeInstallPlan(options).registration.folder) << lktest::Narrow(c.chosen);
+  }
+
+  InstallOptions options;
+  wcscpy(options.targetFolder, L"C:\\Lumenkast");
+  wcscpy(options.settingsFolder, L"%APPDATA%\\Lumenkast");
+  options.desktopShortcut = 1;
+  options.allUsers = 1;
+  SelectImageFormats(options.formatSelection);
+  options.associateFormats = 1;
+  const InstallPlan plan = MakeInstallPlan(options);
+  EXPECT_EQ(L"%APPDATA%\\Lumenkast", plan.settingsFolder);
+  EXPECT_EQ(1, plan.registration.desktopShortcut);
+  EXPECT_EQ(0, plan.registration.startMenuGroup);
+  EXPECT_EQ(1, plan.registration.allUsers);
+  EXPECT_EQ(1, plan.registration.associateFormats);
+  EXPECT_TRUE(std::equal(std::begin(options.formatSelection), std::end(options.formatSelection),
+                         std::begin(plan.registration.formatSelection)));
+
+  // A No to the question: no format taken over, the rest as chosen.
+  const ApplicationRegistration declined = WithoutAssociations(plan.registration);
+  FormatSelection none;
+  SelectNoFormats(none);
+  EXPECT_TRUE(std::equal(std::begin(none), std::end(none), std::begin(declined.formatSelection)));
+  EXPECT_EQ(0, declined.associateFormats);
+  EXPECT_EQ(plan.registration.folder, declined.folder);
+  EXPECT_EQ(1, declined.desktopShortcut);
 }
 
 }  // namespace

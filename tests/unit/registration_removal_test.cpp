@@ -39,7 +39,12 @@ class RegistrationRemoval : public ::testing::Test {
     for (const wchar_t* name : lktest::kDesktopLinkNames) DeleteFileW((desktop + name).c_str());
   }
   void Register() {
-    RegisterApplication(1, kFolder, 0, 0, 1, 0, selection_);
+    ApplicationRegistration registration;
+    registration.folder = kFolder;
+    registration.thumbnailsShortcut = 1;
+    for (int row = 0; row < FormatCount; ++row) registration.formatSelection[row] = selection_[row];
+    registration.associateFormats = 1;
+    RegisterApplication(registration);
     SuppressAppXOpenWith();  // as on Windows 8 and later
   }
   // The keys every Windows has, which the registration writes below; and the user profile
