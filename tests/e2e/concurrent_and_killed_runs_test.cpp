@@ -49,24 +49,7 @@ std::string NewerPayload() {
   return zip.Bytes();
 }
 
-// Every file under folder with its bytes, folders with a trailing backslash; hidden ones too.
-using FolderContents = std::map<std::wstring, std::string>;
-
-FolderContents ReadContents(const std::wstring& folder, const std::wstring& prefix = L"") {
-  FolderContents contents;
-  for (const std::wstring& name : ListFolder(folder + prefix)) {
-    const std::wstring path = prefix + name;
-    if (FolderExists(folder + path)) {
-      const std::wstring inner = name.back() == L'\\' ? path : path + L'\\';
-      contents[inner] = "";
-      const FolderContents below = ReadContents(folder, inner);
-      contents.insert(below.begin(), below.end());
-    } else {
-      contents[path] = ReadFileBytes(folder + path);
-    }
-  }
-  return contents;
-}
+using FolderContents = TreeContents;
 
 // The names where two contents differ, for the failure message.
 std::string Difference(const FolderContents& now, const FolderContents& expected) {
@@ -219,9 +202,9 @@ class ConcurrentAndKilledRuns : public InstallationTest {
 
 TEST_F(ConcurrentAndKilledRuns, TheFolderHoldsExactlyOneVersion) {
   Run(older_, 0);
-  const FolderContents older = ReadContents(kTarget);
+  const FolderContents older = ReadTree(kTarget);
   Run(newer_, 0);
-  const FolderContents newer = ReadContents(kTarget);
+  const FolderContents newer = ReadTree(kTarget);
   ASSERT_NE(older, newer);
 
   for (const Scenario& scenario : kScenarios) {
@@ -230,7 +213,7 @@ TEST_F(ConcurrentAndKilledRuns, TheFolderHoldsExactlyOneVersion) {
     Run(older_, 0);
     for (Step step : scenario.steps) Carry(step);
     const FolderContents& expected = scenario.expected == Version::kOlder ? older : newer;
-    const FolderContents now = ReadContents(kTarget);
+    const FolderContents now = ReadTree(kTarget);
     EXPECT_TRUE(now == expected) << Difference(now, expected);
   }
 }
@@ -240,7 +223,7 @@ TEST_F(ConcurrentAndKilledRuns, TheFolderHoldsExactlyOneVersion) {
 // Neither touches the installation.
 TEST_F(ConcurrentAndKilledRuns, AnotherRunKeepsTheGuardForAMinute) {
   Run(older_, 0);
-  const FolderContents older = ReadContents(kTarget);
+  const FolderContents older = ReadTree(kTarget);
   const lk::RunGuard held(0);
   ASSERT_TRUE(held.Held());
   DeleteFileW(LogPath().c_str());
@@ -259,7 +242,7 @@ TEST_F(ConcurrentAndKilledRuns, AnotherRunKeepsTheGuardForAMinute) {
   EXPECT_EQ(4, unattended.WaitForExit(180000));
   EXPECT_GE(GetTickCount() - start, 59000u);
   EXPECT_TRUE(IsSingleLogEntry(ReadFileBytes(LogPath()), kAnotherRun));
-  EXPECT_TRUE(ReadContents(kTarget) == older);
+  EXPECT_TRUE(ReadTree(kTarget) == older);
 }
 
 }  // namespace
