@@ -314,7 +314,16 @@ int ChildProcess::WaitForExit(DWORD timeoutMs) {
 int RunProcess(const std::wstring& commandLine, const std::wstring& directory,
                DWORD timeoutMs) {
   ChildProcess process;
-  return process.Start(commandLine, directory) ? process.WaitForExit(timeoutMs) : -1;
+  if (!process.Start(commandLine, directory)) {
+    const DWORD error = GetLastError();
+    fprintf(stderr, "could not start %s (error %lu)\n", Narrow(commandLine).c_str(), error);
+    return -1;
+  }
+  const int code = process.WaitForExit(timeoutMs);
+  if (code == -1 && WaitForSingleObject(process.Handle(), 0) != WAIT_OBJECT_0) {
+    fprintf(stderr, "%s did not end within %lu ms\n", Narrow(commandLine).c_str(), timeoutMs);
+  }
+  return code;
 }
 
 std::string Narrow(const std::wstring& text) {
