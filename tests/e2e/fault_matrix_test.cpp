@@ -320,18 +320,14 @@ TEST_F(FaultMatrix, RunKilledWhileUnpackingIsRecoveredByTheNextRun) {
   const std::wstring largeFile = std::wstring(kToolsTarget) + L"Zz\\large.bin";
   const std::wstring setAside = std::wstring(kToolsTarget) + kSetAsideFolderName;
 
-  std::wstring commandLine = L"\"" + setup + L"\" /silent /folder=" + kToolsTarget;
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                             cwd_.Path().c_str(), &startup, &process));
-  while (!FileExists(largeFile) && WaitForSingleObject(process.hProcess, 1) == WAIT_TIMEOUT) {
+  {
+    ChildProcess run;
+    ASSERT_TRUE(run.Start(L"\"" + setup + L"\" /silent /folder=" + kToolsTarget, cwd_.Path()));
+    while (!FileExists(largeFile) && WaitForSingleObject(run.Handle(), 1) == WAIT_TIMEOUT) {
+    }
+    TerminateProcess(run.Handle(), 99);
+    WaitForSingleObject(run.Handle(), INFINITE);
   }
-  TerminateProcess(process.hProcess, 99);
-  WaitForSingleObject(process.hProcess, INFINITE);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
   ASSERT_TRUE(FolderExists(setAside)) << "the run was not killed while it unpacked";
   EXPECT_EQ("new about", ReadFileBytes(std::wstring(kToolsTarget) + L"lk_about.txt"));
 

@@ -99,15 +99,10 @@ void RemoveShortcuts() {
 }
 
 HWND StartViewerStandIn(DWORD timeoutMs) {
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
-  std::wstring command =
+  const std::wstring command =
       L"\"" + std::wstring(LK_BUILD_DIR) + L"\\payload\\standins\\lk_main64.exe\"";
-  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    return nullptr;
-  }
+  if (!StartProcess(command, L"", 0, &process)) return nullptr;
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return WaitForViewerWindow(timeoutMs);

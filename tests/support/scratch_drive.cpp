@@ -47,16 +47,11 @@ bool RunHostShell(const std::string& command, unsigned timeout_ms) {
   const std::wstring statusFile = HostPathForWindows(status);
   DeleteFileW(statusFile.c_str());
   // The host process runs detached from Wine's process handles, so it reports through a file.
-  std::wstring line = L"/bin/sh -c \"(" + std::wstring(command.begin(), command.end()) +
-                      L") >/dev/null 2>&1; echo $? > " +
-                      std::wstring(status.begin(), status.end()) + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
+  const std::wstring line = L"/bin/sh -c \"(" + std::wstring(command.begin(), command.end()) +
+                            L") >/dev/null 2>&1; echo $? > " +
+                            std::wstring(status.begin(), status.end()) + L"\"";
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    return false;
-  }
+  if (!StartProcess(line, L"", 0, &process)) return false;
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   for (unsigned waited = 0; waited < timeout_ms; waited += 50) {

@@ -288,16 +288,31 @@ ChildProcess::~ChildProcess() {
   CloseHandle(process_);
 }
 
+bool StartProcess(const std::wstring& commandLine, const std::wstring& directory, DWORD flags,
+                  PROCESS_INFORMATION* started) {
+  constexpr int kAttempts = 3;
+  for (int attempt = 1;; ++attempt) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    std::wstring line = commandLine;  // CreateProcessW may write into it
+    if (CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, flags, nullptr,
+                       directory.empty() ? nullptr : directory.c_str(), &startup, started)) {
+      return true;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_INTERNAL_ERROR || attempt == kAttempts) {
+      SetLastError(error);
+      return false;
+    }
+    fprintf(stderr, "Wine lost %s while it started it; started again\n",
+            Narrow(commandLine).c_str());
+  }
+}
+
 bool ChildProcess::Start(const std::wstring& commandLine, const std::wstring& directory,
                          DWORD flags) {
-  STARTUPINFOW si = {};
-  si.cb = sizeof(si);
   PROCESS_INFORMATION pi = {};
-  std::wstring cmd = commandLine;
-  if (process_ || !CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, flags, nullptr,
-                                  directory.empty() ? nullptr : directory.c_str(), &si, &pi)) {
-    return false;
-  }
+  if (process_ || !StartProcess(commandLine, directory, flags, &pi)) return false;
   CloseHandle(pi.hThread);
   process_ = pi.hProcess;
   id_ = pi.dwProcessId;
@@ -314,7 +329,16 @@ int ChildProcess::WaitForExit(DWORD timeoutMs) {
 int RunProcess(const std::wstring& commandLine, const std::wstring& directory,
                DWORD timeoutMs) {
   ChildProcess process;
-  return process.Start(commandLine, directory) ? process.WaitForExit(timeoutMs) : -1;
+  if (!process.Start(commandLine, directory)) {
+    const DWORD error = GetLastError();
+    fprintf(stderr, "could not start %s (error %lu)\n", Narrow(commandLine).c_str(), error);
+    return -1;
+  }
+  const int code = process.WaitForExit(timeoutMs);
+  if (code == -1 && WaitForSingleObject(process.Handle(), 0) != WAIT_OBJECT_0) {
+    fprintf(stderr, "%s did not end within %lu ms\n", Narrow(commandLine).c_str(), timeoutMs);
+  }
+  return code;
 }
 
 std::string Narrow(const std::wstring& text) {

@@ -135,6 +135,14 @@ bool FolderExists(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
+// Starts commandLine in directory (empty: this process's) with the CreateProcessW flags; the
+// new process's handles go to started. Wine loses a new process now and then while it starts
+// it, before the program ran (about one start in a few thousand on a loaded machine):
+// CreateProcessW then fails with ERROR_INTERNAL_ERROR, and the start is made again, twice at
+// most, and said on the error stream.
+bool StartProcess(const std::wstring& commandLine, const std::wstring& directory, DWORD flags,
+                  PROCESS_INFORMATION* started);
+
 // One started program: start, wait for its exit code; ended on destruction if it still runs.
 class ChildProcess {
  public:

@@ -242,12 +242,8 @@ WizardProcess::~WizardProcess() { Terminate(); }
 
 bool WizardProcess::Start(const std::wstring& directory, DWORD timeoutMs) {
   Terminate();
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
-  std::wstring command = L"\"" + std::wstring(LK_SETUP_EXE) + L"\"";
-  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
-                      &startup, &process)) {
+  if (!StartProcess(L"\"" + std::wstring(LK_SETUP_EXE) + L"\"", directory, 0, &process)) {
     return false;
   }
   process_.Reset(process.hProcess);
