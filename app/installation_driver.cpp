@@ -37,17 +37,11 @@ void ReportFailure(int unattended, const std::wstring& text, const std::wstring&
 }
 
 // Keys or shortcuts that could not be written: a warning in the wizard, the log entry
-// (string 12 and the first that failed) when unattended. The unpacking has made the target
-// the current directory; the log belongs in the one the setup was started in.
-void ReportIncompleteRegistration(int unattended, const RegistrationFailures& failures,
-                                  const wchar_t* startDirectory) {
+// (string 12 and the first that failed) when unattended.
+void ReportIncompleteRegistration(int unattended, const RegistrationFailures& failures) {
   const std::wstring text = LoadResString(IDS_REGISTRATION_INCOMPLETE) + L": " + failures.First();
   if (unattended) {
-    wchar_t target[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, target);
-    SetCurrentDirectoryW(startDirectory);
     AppendInstallLog(text.c_str());
-    SetCurrentDirectoryW(target);
     return;
   }
   std::wstring caption = LoadResString(IDS_CAPTION);
@@ -174,11 +168,8 @@ void ReportRestoreFailure(int unattended, const wchar_t* folder,
 }
 
 // A failure once the target folder was changed: the earlier state is given back, and the
-// report says what of it could not be. The current directory goes back to where the setup
-// was started, for the log and so that the target folder can go.
-void FailAndRollBack(int unattended, const wchar_t* folder, const wchar_t* startDirectory,
-                     InstallTransaction* transaction) {
-  SetCurrentDirectoryW(startDirectory);
+// report says what of it could not be.
+void FailAndRollBack(int unattended, const wchar_t* folder, InstallTransaction* transaction) {
   std::vector<std::wstring> notRestored;
   if (transaction->RollBack(&notRestored)) {
     ReportUnpackingFailure(unattended, folder);
@@ -226,12 +217,12 @@ bool PrepareTarget(const InstallPlan& plan, std::vector<std::wstring>* createdFo
 // prepared and converted; until then a failure gives back the earlier state (reported,
 // false).
 bool UnpackFiles(const InstallPlan& plan, const PayloadSource& payload,
-                 const std::vector<std::wstring>& createdFolders, const wchar_t* startDirectory) {
+                 const std::vector<std::wstring>& createdFolders) {
   const wchar_t* target = plan.registration.folder.c_str();
   InstallTransaction transaction(target);
   RecordCreatedFolders(createdFolders, &transaction);
   const auto fail = [&] {
-    FailAndRollBack(plan.unattended, target, startDirectory, &transaction);
+    FailAndRollBack(plan.unattended, target, &transaction);
     return false;
   };
   if (!transaction.Begin()) return fail();
@@ -256,14 +247,14 @@ bool UnpackFiles(const InstallPlan& plan, const PayloadSource& payload,
 
 // The registration as planned, after the wizard's question: a No takes no format over, the
 // rest is registered as chosen.
-int RegisterPlanned(const InstallPlan& plan, const wchar_t* startDirectory) {
+int RegisterPlanned(const InstallPlan& plan) {
   const bool declined =
       plan.registration.associateFormats && !plan.unattended && !ConfirmAssociations();
   RegistrationFailures failures;
   RegisterApplication(declined ? WithoutAssociations(plan.registration) : plan.registration,
                       &failures);
   if (!failures.Any()) return kInstalled;
-  ReportIncompleteRegistration(plan.unattended, failures, startDirectory);
+  ReportIncompleteRegistration(plan.unattended, failures);
   return kInstalledIncomplete;
 }
 
@@ -271,8 +262,6 @@ int RegisterPlanned(const InstallPlan& plan, const wchar_t* startDirectory) {
 
 int RunInstallation(const InstallOptions& options, const PayloadSource& payload,
                     std::wstring* installedFolder) {
-  wchar_t startDirectory[MAX_PATH] = {};
-  GetCurrentDirectoryW(MAX_PATH, startDirectory);
   if (IsInvalidTargetFolder(options.targetFolder)) {
     std::wstring text = LoadResString(IDS_INVALID_FOLDER);
     ReportFailure(options.unattended, text, text + L": " + options.targetFolder);
@@ -280,10 +269,13 @@ int RunInstallation(const InstallOptions& options, const PayloadSource& payload,
   }
   const InstallPlan plan = MakeInstallPlan(options);
   std::vector<std::wstring> createdFolders;
-  if (!PrepareTarget(plan, &createdFolders) ||
-      !UnpackFiles(plan, payload, createdFolders, startDirectory)) {
+  if (!PrepareTarget(plan, &createdFolders) || !UnpackFiles(plan, payload, createdFolders)) {
     return kInstallationFailed;
   }
   if (installedFolder) *installedFolder = plan.registration.folder;
-  return RegisterPlanned(plan, startDirectory);
+  const int result = RegisterPlanned(plan);
+  // Every report went to the folder the setup was started in. From here on the installed
+  // folder is the current directory, which the viewer started at the end inherits.
+  SetCurrentDirectoryW(plan.registration.folder.c_str());
+  return result;
 }

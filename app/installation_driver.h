@@ -19,6 +19,8 @@ constexpr int kInstalledIncomplete = 2;
 // before the files and the program folder's settings file are in place leaves the target
 // folder as it was (files an earlier, killed run set aside are put back first). A No to the
 // wizard's confirmation registers no format. Once the files are in place, installedFolder
-// (when given) is the folder as installed.
+// (when given) is the folder as installed, and after the registration it is the current
+// directory; until then the current directory is not changed (the install log is written
+// in the folder the setup was started in).
 int RunInstallation(const InstallOptions& options, const PayloadSource& payload,
                     std::wstring* installedFolder = nullptr);

@@ -24,12 +24,16 @@ constexpr wchar_t kProgramFilesKey[] = L"Software\\Microsoft\\Windows\\CurrentVe
 constexpr const wchar_t* kProgramFolderValues[] = {L"ProgramFilesDir", L"ProgramFilesDir (x86)",
                                                    L"ProgramW6432Dir"};
 
-bool EnterAndRestore(const wchar_t* path) {
-  wchar_t saved[MAX_PATH] = {};
-  GetCurrentDirectoryW(MAX_PATH, saved);
-  if (!SetCurrentDirectoryW(path)) return false;
-  SetCurrentDirectoryW(saved);
-  return true;
+// Whether path could be made the current directory: a folder that opens for traversal, as
+// SetCurrentDirectoryW opens it. The process's current directory itself is never changed.
+bool CanBeEntered(const wchar_t* path) {
+  lk::ScopedFileHandle folder(CreateFileW(path, FILE_TRAVERSE | SYNCHRONIZE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                          nullptr));
+  BY_HANDLE_FILE_INFORMATION information = {};
+  return folder && GetFileInformationByHandle(folder.Get(), &information) &&
+         (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // True when path is folder or lies below it.
@@ -83,7 +87,7 @@ int CreateTree(wchar_t* path, std::vector<std::wstring>* created, bool protectTo
   TrimSpaces(path);
   if (path[0] == L'\0') return 0;
   lk::AppendTrailingBackslash(path, MAX_PATH);
-  if (EnterAndRestore(path)) return 1;
+  if (CanBeEntered(path)) return 1;
 
   const std::wstring tree = TrimmedComponents(path);
   lk::MakeFolderTree(tree, [&](const std::wstring& folder) {
@@ -93,7 +97,7 @@ int CreateTree(wchar_t* path, std::vector<std::wstring>* created, bool protectTo
   });
   wcsncpy(path, tree.c_str(), MAX_PATH - 1);
   path[MAX_PATH - 1] = L'\0';
-  return EnterAndRestore(path) ? 1 : 0;
+  return CanBeEntered(path) ? 1 : 0;
 }
 
 int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM, LPARAM data) {

@@ -8,27 +8,29 @@
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-constexpr DWORD kFolderUnits = 1024;
 
-// The real location of the current directory (the target), when the name it was entered by
-// leads there through no link an ordinary user could have made; empty otherwise.
-std::wstring FinalCurrentDirectory() {
-  wchar_t current[kFolderUnits] = {};
-  const DWORD length = GetCurrentDirectoryW(kFolderUnits, current);
-  if (length == 0 || length >= kFolderUnits) return std::wstring();
-  lk::ScopedFileHandle folder(CreateFileW(L".", FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!folder || !lk::IsReachableWithoutUntrustedLinks(current, current) ||
-      !lk::IsOpenedAt(folder.Get(), current, current)) {
-    return std::wstring();
-  }
-  return lk::WithoutTrailingSeparators(lk::FinalPathOf(folder.Get()));
+// The target folder opened for looking at it, without delete sharing: nobody renames or
+// removes it while the walk writes into it.
+HANDLE OpenTarget(const std::wstring& target) {
+  return CreateFileW(target.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
-// target\relative with the entry's separators as backslashes, one between two parts.
-std::wstring Below(const std::wstring& target, const wchar_t* relative) {
-  std::wstring path = lk::WithTrailingBackslash(target);
-  for (const wchar_t* p = relative; *p; ++p) {
+// The real location of the opened target, when its name leads there through no link an
+// ordinary user could have made; empty otherwise.
+std::wstring FinalTargetOf(const std::wstring& target, HANDLE folder) {
+  if (!folder || folder == INVALID_HANDLE_VALUE ||
+      !lk::IsReachableWithoutUntrustedLinks(target, target) ||
+      !lk::IsOpenedAt(folder, target, target)) {
+    return std::wstring();
+  }
+  return lk::WithoutTrailingSeparators(lk::FinalPathOf(folder));
+}
+
+// folder\name with the entry's separators as backslashes, one between two parts.
+std::wstring Below(const std::wstring& folder, const wchar_t* name) {
+  std::wstring path = lk::WithTrailingBackslash(folder);
+  for (const wchar_t* p = name; *p; ++p) {
     if (!lk::IsPathSeparator(*p)) {
       path += *p;
     } else if (!lk::IsPathSeparator(path.back())) {
@@ -41,55 +43,52 @@ std::wstring Below(const std::wstring& target, const wchar_t* relative) {
 // Takes back a name this run just made where it does not belong, through its own handle:
 // nothing else of that name is touched.
 void DeleteMade(HANDLE made) {
-  FILE_DISPOSITION_INFO disposition = {TRUE};
+  FILE_DISPOSITION_INFO disposition = {};
+  disposition.DeleteFile = TRUE;
   SetFileInformationByHandle(made, FileDispositionInfo, &disposition, sizeof(disposition));
-}
-
-bool IsAbsolute(const wchar_t* path) {
-  return (path[0] != L'\0' && path[1] == L':') ||
-         (lk::IsPathSeparator(path[0]) && lk::IsPathSeparator(path[1]));
 }
 
 }  // namespace
 
-// Whether made, opened for path (below the current directory, the target, or absolute),
-// lies where that name leads: a folder of the target swapped for a link after it was
-// looked at would have carried it elsewhere.
-bool EntryOutput::IsInTarget(HANDLE made, const wchar_t* path) {
-  std::wstring expected;
-  if (IsAbsolute(path)) {
-    // An absolute path is used as it reads: only where no link lies on its way.
-    expected = lk::FullPathOf(path);
-  } else {
-    if (!targetKnown_) {
-      finalTarget_ = FinalCurrentDirectory();
-      targetKnown_ = true;
-    }
-    if (!finalTarget_.empty()) expected = Below(finalTarget_, path);
-  }
+EntryOutput::EntryOutput(const wchar_t* targetFolder, InstallTransaction* transaction)
+    : transaction_(transaction),
+      target_(lk::WithoutTrailingSeparators(lk::FullPathOf(targetFolder ? targetFolder : L""))),
+      targetFolder_(target_.empty() ? INVALID_HANDLE_VALUE : OpenTarget(target_)),
+      finalTarget_(FinalTargetOf(target_, targetFolder_.Get())) {}
+
+// Whether made, opened for name, lies where that name leads from the target's real
+// location: a folder of the target swapped for a link after it was looked at would have
+// carried it elsewhere.
+bool EntryOutput::IsInTarget(HANDLE made, const wchar_t* name) const {
   const std::wstring real = lk::FinalPathOf(made);
-  return !expected.empty() && !real.empty() &&
-         lk::SamePathText(lk::WithoutTrailingSeparators(real),
-                          lk::WithoutTrailingSeparators(expected));
+  return IsReady() && !real.empty() &&
+         lk::SamePathText(lk::WithoutTrailingSeparators(real), Below(finalTarget_, name));
 }
 
-void EntryOutput::MakeFolder(const wchar_t* path) {
-  if (!transaction_->WillCreateFolder(path) || !CreateDirectoryW(path, nullptr)) return;
-  lk::ScopedFileHandle made(CreateFileW(path, FILE_READ_ATTRIBUTES | DELETE, kShareAll, nullptr,
-                                        OPEN_EXISTING,
+bool EntryOutput::LeadsThroughLink(const wchar_t* name) {
+  return !IsReady() || LeadsThroughReparsePoint(target_, name, &plainFolder_);
+}
+
+void EntryOutput::MakeFolder(const wchar_t* name) {
+  if (!IsReady()) return;
+  const std::wstring path = Below(target_, name);
+  if (!transaction_->WillCreateFolder(path.c_str())) return;
+  if (!CreateDirectoryW(path.c_str(), nullptr)) return;
+  lk::ScopedFileHandle made(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES | DELETE, kShareAll,
+                                        nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                                         nullptr));
-  if (made && IsInTarget(made.Get(), path)) {
-    transaction_->RecordCreatedFolder(path);
+  if (made && IsInTarget(made.Get(), name)) {
+    transaction_->RecordCreatedFolder(path.c_str());
   } else if (made) {
     DeleteMade(made.Get());
   }
 }
 
-// Each folder along the path in turn, each made and checked as a folder entry's is.
-void EntryOutput::MakeFolderPath(const wchar_t* path) {
+// Each folder along the name in turn, each made and checked as a folder entry's is.
+void EntryOutput::MakeFolderPath(const wchar_t* name) {
   std::wstring folder;
-  for (const wchar_t* p = path;; ++p) {
+  for (const wchar_t* p = name;; ++p) {
     if ((*p == L'\0' || lk::IsPathSeparator(*p)) && !folder.empty() &&
         !lk::IsPathSeparator(folder.back())) {
       MakeFolder(folder.c_str());
@@ -101,33 +100,36 @@ void EntryOutput::MakeFolderPath(const wchar_t* path) {
 
 // A new file at path, never one that exists and never through a link at the name (a link
 // that leads nowhere included): checked for where it really is before a byte is written.
-HANDLE EntryOutput::CreateNew(const wchar_t* path) {
+HANDLE EntryOutput::CreateNew(const std::wstring& path, const wchar_t* name) {
   // Announced in the journal first, so that a kill right after the creation still knows it.
-  if (!transaction_->WillCreateFile(path)) return INVALID_HANDLE_VALUE;
-  lk::ScopedFileHandle created(CreateFileW(path, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+  if (!transaction_->WillCreateFile(path.c_str())) return INVALID_HANDLE_VALUE;
+  lk::ScopedFileHandle created(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                                           CREATE_NEW,
                                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
                                            nullptr));
   if (!created) {
     const DWORD error = GetLastError();
-    transaction_->NotCreated(path);
+    transaction_->NotCreated(path.c_str());
     SetLastError(error);
     return INVALID_HANDLE_VALUE;
   }
-  if (!IsInTarget(created.Get(), path)) {
+  if (!IsInTarget(created.Get(), name)) {
     DeleteMade(created.Get());
-    transaction_->NotCreated(path);
+    transaction_->NotCreated(path.c_str());
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
-  if (!transaction_->RecordCreatedFile(path, created.Get())) {
+  if (!transaction_->RecordCreatedFile(path.c_str(), created.Get())) {
     DeleteMade(created.Get());
     return INVALID_HANDLE_VALUE;
   }
   return created.Release();
 }
 
-bool EntryOutput::BeginFile(const wchar_t* path) {
-  file_.Reset(CreateNew(path));
+bool EntryOutput::BeginFile(const wchar_t* name) {
+  if (!IsReady()) return false;
+  const std::wstring path = Below(target_, name);
+  file_.Reset(CreateNew(path, name));
   if (file_) return true;
   const DWORD error = GetLastError();
   if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
@@ -135,13 +137,15 @@ bool EntryOutput::BeginFile(const wchar_t* path) {
   // process could move it. A symbolic link, junction or mount point where a file belongs,
   // one that leads nowhere included, is refused as well: only files and hard links are set
   // aside, which moves their name and never touches what they share their data with.
-  const DWORD attributes = GetFileAttributesW(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) ||
-      ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsNameSurrogateReparsePoint(path))) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY)) {
     return false;
   }
-  if (!transaction_->SetAside(path)) return false;
-  file_.Reset(CreateNew(path));
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsNameSurrogateReparsePoint(path.c_str())) {
+    return false;
+  }
+  if (!transaction_->SetAside(path.c_str())) return false;
+  file_.Reset(CreateNew(path, name));
   return static_cast<bool>(file_);
 }
 

@@ -3,8 +3,6 @@
 #include <cstdlib>
 #include <cwchar>
 
-#include "payload/reparse_points.h"
-
 namespace {
 
 // Holds the lock while it lives.
@@ -201,7 +199,7 @@ void OutputPipeline::Carried() {
 
 void OutputPipeline::Carry(const Block& block) {
   // A link or junction inside the target would carry the entry somewhere else.
-  if (block.steps & (kFolder | kBegin) && LeadsThroughReparsePoint(block.path, &plainFolder_)) {
+  if (block.steps & (kFolder | kBegin) && output_->LeadsThroughLink(block.path)) {
     passedOver_ = true;
     return;
   }

@@ -1,7 +1,7 @@
 // The output side of the entry walk on a thread of its own: the walk inflates the next
 // blocks while a writer thread creates, writes, stamps and closes the files. The writer
 // does every file-system step of the unpacking, one after another in the walk's order, so
-// the installation's transaction and the link check's memo are only ever touched there.
+// the output, with the installation's transaction behind it, is only ever touched there.
 #pragma once
 
 #include <windows.h>
@@ -116,7 +116,6 @@ class OutputPipeline {
   // The writer's; read by the walk once the writer ended.
   bool fileOpen_ = false;
   bool passedOver_ = false;
-  std::wstring plainFolder_;
 
   ScopedThread thread_;
 };

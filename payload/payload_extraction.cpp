@@ -12,20 +12,16 @@ namespace {
 // An archive opened by minizip, closed when it goes out of scope.
 using ScopedArchive = lk::ScopedHandle<unzFile, lk::NullHandleTraits<unzFile, unzClose>>;
 
-// Enters targetFolder and walks the open archive; the walk has succeeded only when
-// confirmed() says so once it is over. After a failure the current directory is where it
-// was: the caller reports it, and an unattended run's log belongs where the run was started.
+// Walks the open archive into targetFolder; the walk has succeeded only when confirmed()
+// says so once it is over.
 template <typename Confirmation>
 int UnpackOpenArchive(unzFile archive, const wchar_t* targetFolder, int keepIconLibrary,
                       InstallTransaction* transaction, Confirmation confirmed) {
-  wchar_t startDirectory[MAX_PATH] = {};
-  GetCurrentDirectoryW(MAX_PATH, startDirectory);
-  if (!targetFolder || !SetCurrentDirectoryW(targetFolder)) return -1;
-  EntryOutput output(transaction);
-  int result = ExtractEntries(archive, keepIconLibrary, &output);
-  if (result == 0 && !confirmed()) result = -1;
-  if (result != 0) SetCurrentDirectoryW(startDirectory);
-  return result;
+  if (!targetFolder) return -1;
+  EntryOutput output(targetFolder, transaction);
+  if (!output.IsReady()) return -1;
+  const int result = ExtractEntries(archive, keepIconLibrary, &output);
+  return result == 0 && confirmed() ? 0 : -1;
 }
 
 // Starts hashing the payload on a second thread, through a handle of its own on the same

@@ -12,8 +12,8 @@
 // change is recorded in transaction, which the caller commits or rolls back. 0 when the whole
 // archive was unpacked and matched its digest; -1 otherwise (what a payload that does not
 // match wrote is taken back by the rollback). With keepIconLibrary 1 every entry whose name
-// contains "icons.dll" (any case) is left out. Afterwards the current directory is the target folder; after a failure it is
-// the one it was before.
+// contains "icons.dll" (any case) is left out. The current directory is not used or changed;
+// a target folder reached through a link a user could have made is a failure.
 int ExtractPayload(const PayloadSource& source, const wchar_t* targetFolder, int keepIconLibrary,
                    InstallTransaction* transaction);
 

@@ -4,17 +4,19 @@
 #include "framework/path.h"
 #include "framework/scoped_handles.h"
 
-bool LeadsThroughReparsePoint(const wchar_t* path, std::wstring* plainFolder) {
-  std::wstring prefix = path;
+bool LeadsThroughReparsePoint(const std::wstring& folder, const wchar_t* name,
+                              std::wstring* plainFolder) {
+  const std::wstring base = lk::WithTrailingBackslash(folder);
+  std::wstring prefix = base + name;
   const size_t length = prefix.size();
   // The folders the last look found plain are not looked at again.
-  size_t start = 1;
+  size_t start = base.size() + 1;
   if (plainFolder && !plainFolder->empty() &&
-      prefix.compare(0, plainFolder->size(), *plainFolder) == 0) {
-    start = plainFolder->size();
+      prefix.compare(base.size(), plainFolder->size(), *plainFolder) == 0) {
+    start = base.size() + plainFolder->size();
   }
   size_t plainUpTo = 0;
-  // Each folder along the path in turn, ended at its separator for the moment.
+  // Each folder along the name in turn, ended at its separator for the moment.
   for (size_t end = start; end < length; ++end) {
     if (!lk::IsPathSeparator(prefix[end]) || lk::IsPathSeparator(prefix[end - 1])) continue;
     const wchar_t separator = prefix[end];
@@ -26,7 +28,7 @@ bool LeadsThroughReparsePoint(const wchar_t* path, std::wstring* plainFolder) {
     if (state != lk::LinkState::kPlain) return true;
     plainUpTo = end + 1;
   }
-  if (plainFolder && plainUpTo > 0) plainFolder->assign(path, plainUpTo);
+  if (plainFolder && plainUpTo > 0) plainFolder->assign(prefix, base.size(), plainUpTo - base.size());
   return false;
 }
 

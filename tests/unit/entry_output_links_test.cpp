@@ -34,23 +34,20 @@ TEST(ReparseTags, OnlyNameSurrogatesAreLinks) {
   for (const auto& c : cases) EXPECT_EQ(lk::IsNameSurrogateTag(c.tag), c.link) << std::hex << c.tag;
 }
 
-// The target as the current directory, with a folder that became a link after the walk
-// found it plain, and names where links lead out of it.
+// The target, with a folder that became a link after the walk found it plain, and names
+// where links lead out of it.
 class EntryOutputLinks : public testing::Test {
  protected:
   EntryOutputLinks() {
     CreateDirectoryW(target_.c_str(), nullptr);
     lktest::WriteFileBytes(outside_ / L"victim.txt", "outside");
-    SetCurrentDirectoryW(target_.c_str());
   }
-  ~EntryOutputLinks() override { SetCurrentDirectoryW(scratch_.Path().c_str()); }
 
   std::vector<std::wstring> Outside() const { return lktest::ListTree(outside_.Path()); }
 
   lktest::TempFolder scratch_;
   lktest::TempFolder outside_;
   std::wstring target_ = scratch_ / L"target";
-  lktest::CurrentDirectoryGuard cwd_;
   InstallTransaction transaction_{target_.c_str()};
 };
 
@@ -62,7 +59,8 @@ TEST_F(EntryOutputLinks, NothingIsMadeThroughALinkMetAfterTheWalkLooked) {
   const lktest::ScopedSymbolicLink dangling(outside_ / L"missing.txt", target_ + L"\\lk_about.txt");
   ASSERT_TRUE(swapped.Made());
   const std::vector<std::wstring> before = Outside();
-  EntryOutput output(&transaction_);
+  EntryOutput output(target_.c_str(), &transaction_);
+  ASSERT_TRUE(output.IsReady());
 
   EXPECT_FALSE(output.BeginFile(L"Plugins/Icons.dll"));
   output.MakeFolder(L"Plugins/Sub/");
@@ -86,14 +84,14 @@ TEST_F(EntryOutputLinks, ATargetReachedThroughALinkGetsNothing) {
   const std::wstring linked = scratch_ / L"linked";
   const lktest::ScopedSymbolicLink link(outside_.Path(), linked);
   ASSERT_TRUE(link.Made());
-  ASSERT_TRUE(SetCurrentDirectoryW(linked.c_str()));
   InstallTransaction transaction(linked.c_str());
-  EntryOutput output(&transaction);
+  EntryOutput output(linked.c_str(), &transaction);
 
+  EXPECT_FALSE(output.IsReady());
+  EXPECT_TRUE(output.LeadsThroughLink(L"lk_main64.exe"));
   EXPECT_FALSE(output.BeginFile(L"lk_main64.exe"));
   output.MakeFolder(L"Plugins/");
 
-  SetCurrentDirectoryW(scratch_.Path().c_str());
   EXPECT_EQ(Outside(), std::vector<std::wstring>{L"victim.txt"});
 }
 

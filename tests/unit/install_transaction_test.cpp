@@ -49,14 +49,14 @@ class InstallTransactionTest : public testing::Test {
 
   // What a run does: replaces a.txt and Plugins\p.dll, adds a file and a folder tree.
   void ChangeLikeAnUpdate(InstallTransaction* transaction) {
-    EntryOutput output(transaction);
+    EntryOutput output(target_.Path().c_str(), transaction);
     for (const wchar_t* name : {L"a.txt", L"Plugins/p.dll", L"new.txt"}) {
-      ASSERT_TRUE(output.BeginFile((target_ / name).c_str())) << lktest::Narrow(name);
+      ASSERT_TRUE(output.BeginFile(name)) << lktest::Narrow(name);
       ASSERT_TRUE(output.Write("new", 3));
       output.EndFile(0x5B7B5000);
     }
-    output.MakeFolderPath((target_ / L"Deep\\er").c_str());
-    ASSERT_TRUE(output.BeginFile((target_ / L"Deep\\er\\x.txt").c_str()));
+    output.MakeFolderPath(L"Deep\\er");
+    ASSERT_TRUE(output.BeginFile(L"Deep\\er\\x.txt"));
     output.AbandonFile();
   }
 
@@ -159,10 +159,12 @@ TEST_F(InstallTransactionTest, FreshInstallationRollsBackToNothing) {
   ASSERT_TRUE(CreateDirectoryW(fresh.c_str(), nullptr));
   InstallTransaction transaction(fresh.c_str());
   ASSERT_TRUE(transaction.RecordCreatedFolder(fresh.c_str()));
-  EntryOutput output(&transaction);
-  output.MakeFolder((fresh + L"Sub/").c_str());
-  ASSERT_TRUE(output.BeginFile((fresh + L"Sub/f.txt").c_str()));
-  output.EndFile(0);
+  {
+    EntryOutput output(fresh.c_str(), &transaction);
+    output.MakeFolder(L"Sub/");
+    ASSERT_TRUE(output.BeginFile(L"Sub/f.txt"));
+    output.EndFile(0);
+  }
 
   EXPECT_TRUE(transaction.RollBack());
   EXPECT_TRUE(ReadTree(root.Path()).empty()) << DescribeTree(ReadTree(root.Path()));
@@ -182,8 +184,8 @@ TEST_F(InstallTransactionTest, ExistingFileThatCannotBeSetAsideIsRefusedUntouche
       ASSERT_NE(held, INVALID_HANDLE_VALUE);
     }
     InstallTransaction transaction(target_.Path().c_str());
-    EntryOutput output(&transaction);
-    EXPECT_FALSE(output.BeginFile(file.c_str()));
+    EntryOutput output(target_.Path().c_str(), &transaction);
+    EXPECT_FALSE(output.BeginFile(L"b.txt"));
     if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
     SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_TRUE(transaction.RollBack());
@@ -208,8 +210,8 @@ TEST_F(InstallTransactionTest, HardLinkedFileIsNeverWrittenThrough) {
     ASSERT_TRUE(CreateHardLinkW(linked.c_str(), other.c_str(), nullptr));
     InstallTransaction transaction(target_.Path().c_str());
     ASSERT_TRUE(transaction.SetAside(linked.c_str()));
-    EntryOutput output(&transaction);
-    ASSERT_TRUE(output.BeginFile(linked.c_str()));
+    EntryOutput output(target_.Path().c_str(), &transaction);
+    ASSERT_TRUE(output.BeginFile(L"linked.txt"));
     ASSERT_TRUE(output.Write("new", 3));
     output.EndFile(0);
     if (commit) {

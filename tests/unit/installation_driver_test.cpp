@@ -9,6 +9,7 @@
 #include "app/installation_driver.h"
 #include "app/install_plan.h"
 #include "app/string_table.h"
+#include "payload/payload_source.h"
 #include "res/resource.h"
 #include "support/test_support.h"
 
@@ -61,6 +62,17 @@ TEST(IconLibraryDecision, KeepsNewerForeignOrOddSizedLibraries) {
   }
 }
 
+// text as the log holds it: one byte a character (the German texts are Latin-1), a line break
+// as CR LF.
+std::string AsLogged(const std::wstring& text) {
+  std::string logged;
+  for (wchar_t ch : text) {
+    if (ch == L'\n') logged += '\r';
+    logged += static_cast<char>(ch);
+  }
+  return logged;
+}
+
 // Unattended failures before anything is unpacked: one log entry, result 0. A folder that
 // is not an absolute path on a drive counts as invalid: it would install under the current
 // directory.
@@ -92,16 +104,42 @@ TEST(RunInstallation, UnusableTargetFoldersAreLoggedAndRefused) {
     EXPECT_EQ(0, RunInstallation(options, payload));
 
     std::string log = lktest::ReadFileBytes(cwd / L"Lumenkast_Install.log");
-    std::string expected;
-    for (wchar_t ch : c.entry) {
-      if (ch == L'\n') expected += '\r';
-      expected += static_cast<char>(ch);
-    }
-    EXPECT_NE(std::string::npos, log.find(": " + expected + "\r\n" + std::string(48, '-')))
+    EXPECT_NE(std::string::npos,
+              log.find(": " + AsLogged(c.entry) + "\r\n" + std::string(48, '-')))
         << log;
     EXPECT_EQ(std::vector<std::wstring>{L"Lumenkast_Install.log"}, lktest::ListFolder(cwd.Path()))
         << lktest::Narrow(c.folder);
   }
+}
+
+// The current directory is nobody's parameter: it stays where the setup was started while
+// the installation runs, so the log entry of a registration that could not be written lands
+// there; the installed folder becomes the current directory only at the end, for the viewer
+// started afterwards.
+TEST(RunInstallation, TheCurrentDirectoryIsTheTargetOnlyOnceTheRunIsOver) {
+  PayloadSource payload;
+  ASSERT_TRUE(OpenPayloadSource(&payload));
+  lktest::CurrentDirectoryGuard guard;
+  lktest::TempFolder start, root;
+  ASSERT_TRUE(SetCurrentDirectoryW(start.Path().c_str()));
+  const std::wstring target = root / L"Lumenkast";
+  InstallOptions options;
+  wcscpy(options.targetFolder, target.c_str());
+  options.unattended = 1;
+  {
+    lktest::UnwritableRegistry registry;
+    EXPECT_EQ(kInstalledIncomplete, RunInstallation(options, payload));
+  }
+
+  wchar_t current[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, current);
+  EXPECT_EQ(target, std::wstring(current));
+  EXPECT_TRUE(lktest::FileExists(target + L"\\lk_main64.exe"));
+  const std::string log = lktest::ReadFileBytes(start / L"Lumenkast_Install.log");
+  EXPECT_NE(std::string::npos, log.find(AsLogged(LoadResString(IDS_REGISTRATION_INCOMPLETE))))
+      << log;
+  EXPECT_FALSE(lktest::FileExists(target + L"\\Lumenkast_Install.log"));
+  ASSERT_TRUE(SetCurrentDirectoryW(start.Path().c_str()));
 }
 
 // The plan's target folder is the one every step uses: absolute, each component's trailing

@@ -77,8 +77,8 @@ bool SameTime(FILETIME a, FILETIME b) { return CompareFileTime(&a, &b) == 0; }
 // write it is asked for.
 class FailingOutput : public EntryOutput {
  public:
-  FailingOutput(InstallTransaction* transaction, int failAt)
-      : EntryOutput(transaction), failAt_(failAt) {}
+  FailingOutput(const std::wstring& target, InstallTransaction* transaction, int failAt)
+      : EntryOutput(target.c_str(), transaction), failAt_(failAt) {}
   bool Write(const void* data, DWORD size) override {
     return ++writes_ != failAt_ && EntryOutput::Write(data, size);
   }
@@ -104,10 +104,8 @@ class OutputPipelineTest : public testing::Test {
     const std::wstring path = scratch_ / L"archive.zip";
     if (!WriteFileBytes(path, bytes)) return -2;
     archive_.Reset(OpenArchiveInFile(path.c_str(), FileSpan{0, kToEndOfFile}, &file_));
-    if (!archive_ || !SetCurrentDirectoryW(target_.c_str())) return -2;
-    const int result = ExtractEntries(archive_.Get(), 0, output);
-    SetCurrentDirectoryW(scratch_.Path().c_str());
-    return result;
+    if (!archive_) return -2;
+    return ExtractEntries(archive_.Get(), 0, output);
   }
 
   // The entry the walk was on when it ended.
@@ -124,7 +122,6 @@ class OutputPipelineTest : public testing::Test {
   InstallTransaction transaction_{target_.c_str()};
   SpanFile file_;
   ScopedArchive archive_;
-  lktest::CurrentDirectoryGuard cwd_;
 };
 
 // Files of sizes around the block and the ring, folders with and without their entries, and
@@ -152,7 +149,7 @@ TEST_F(OutputPipelineTest, EveryByteArrivesInOrderAcrossBlocksAndFiles) {
   expected[L"deep\\er\\x.bin"] = Noise(2 * kBlock + 5, 77);
   expected[L"a.txt"] = "new a";
   expected[L"same.bin"] = "the later one";
-  EntryOutput output(&transaction_);
+  EntryOutput output(target_.c_str(), &transaction_);
 
   ASSERT_EQ(Walk(zip.Bytes(), &output), 0);
   transaction_.Commit();
@@ -188,7 +185,7 @@ TEST_F(OutputPipelineTest, FailedWriteStopsTheWalk) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.failAt);
     InstallTransaction transaction(target_.c_str());
-    FailingOutput output(&transaction, c.failAt);
+    FailingOutput output(target_, &transaction, c.failAt);
 
     EXPECT_EQ(Walk(bytes, &output), -1);
 
@@ -224,7 +221,7 @@ TEST_F(OutputPipelineTest, DamagedDataAbandonsTheOpenFile) {
       lktest::Set32(&bytes, layout.entries[1].localHeader + lktest::kLocalSizeField, declared);
     }
     InstallTransaction transaction(target_.c_str());
-    EntryOutput output(&transaction);
+    EntryOutput output(target_.c_str(), &transaction);
 
     EXPECT_EQ(Walk(bytes, &output), -1);
 
@@ -250,7 +247,7 @@ TEST_F(OutputPipelineTest, PassedOverEntryDropsItsBlocksAndTheWalkGoesOn) {
   TestZipWriter zip;
   zip.File("first.txt", "first").File("a.txt", Noise(6 * kBlock, 5))
       .File("last.bin", Noise(kBlock + 1, 6));
-  FailingOutput output(&transaction_, 0);
+  FailingOutput output(target_, &transaction_, 0);
 
   EXPECT_EQ(Walk(zip.Bytes(), &output), -1);
 
@@ -284,9 +281,8 @@ TEST_F(OutputPipelineTest, CallsOutOfOrderFailAtOnce) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     InstallTransaction transaction(target_.c_str());
-    EntryOutput output(&transaction);
+    EntryOutput output(target_.c_str(), &transaction);
     {
-      ASSERT_TRUE(SetCurrentDirectoryW(target_.c_str()));
       OutputPipeline pipeline(&output);
       ASSERT_TRUE(pipeline.Start());
       auto call = [&](Call which) {
@@ -312,7 +308,6 @@ TEST_F(OutputPipelineTest, CallsOutOfOrderFailAtOnce) {
       pipeline.AbandonFile();
       EXPECT_FALSE(pipeline.BeginFile(L"later.txt", L""));
       EXPECT_FALSE(pipeline.Finish());
-      ASSERT_TRUE(SetCurrentDirectoryW(scratch_.Path().c_str()));
     }
     EXPECT_FALSE(lktest::FileExists(target_ + L"later.txt"));
     EXPECT_TRUE(transaction.RollBack());
