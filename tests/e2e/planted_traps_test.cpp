@@ -118,7 +118,7 @@ const Trap kTraps[] = {
               Link(outside / L"Plugins", std::wstring(kTarget) + L"Plugins") &&
               Link(outside / L"previous", std::wstring(kTarget) + L".lk_setup_previous");
      },
-     L"/silent /folder=C:\\Tools\\Lumenkast", 1, L"C:\\Tools\\Lumenkast\\: ", nullptr},
+     L"/silent /folder=C:\\Tools\\Lumenkast", 1, L"C:\\Tools\\Lumenkast\\: ", nullptr, {}},
     {"a settings folder that is a link",
      [](const Outside& outside, const std::wstring&) {
        return Link(outside / L"Lumenkast", L"C:\\Tools\\inilink");
@@ -142,13 +142,13 @@ const Trap kTraps[] = {
      [](const Outside& outside, const std::wstring& cwd) {
        return Link(outside / L"victim.txt", cwd + L"Lumenkast_Install.log");
      },
-     L"/silent /folder=", 1, nullptr, nullptr},
+     L"/silent /folder=", 1, nullptr, nullptr, {}},
     {"a payload file that is a hard link to a read-only hidden file",
      [](const Outside& outside, const std::wstring&) {
        return CreateDirectoryW(kTarget, nullptr) &&
               HardLink(outside / L"readonly.txt", std::wstring(kTarget) + L"lk_about.txt");
      },
-     L"/silent /folder=C:\\Tools\\Lumenkast", 1, L"C:\\Tools\\Lumenkast\\: ", nullptr},
+     L"/silent /folder=C:\\Tools\\Lumenkast", 1, L"C:\\Tools\\Lumenkast\\: ", nullptr, {}},
     {"settings and payload files that are hard links to read-only hidden files, then purged",
      [](const Outside& outside, const std::wstring&) {
        return CreateDirectoryW(kTarget, nullptr) &&
@@ -167,7 +167,7 @@ const Trap kTraps[] = {
        return CreateDirectoryW(kTarget, nullptr) &&
               LinkNowhere(outside / L"missing.txt", std::wstring(kTarget) + L"lk_about.txt");
      },
-     L"/silent /folder=C:\\Tools\\Lumenkast", 1, L"C:\\Tools\\Lumenkast\\: ", nullptr},
+     L"/silent /folder=C:\\Tools\\Lumenkast", 1, L"C:\\Tools\\Lumenkast\\: ", nullptr, {}},
 };
 
 using PlantedTraps = InstallationTest;
