@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/target_folder.h"
+#include "framework/deletion_mark.h"
 #include "framework/file_links.h"
 #include "framework/path.h"
 #include "framework/scoped_handles.h"
@@ -59,11 +60,6 @@ constexpr char kUnicodeMark[] = "\xFF\xFE";
 constexpr wchar_t kUnicodeHeader[] = L"; UNICODE FILE - edit with care ;-)\r\n\r\n";
 constexpr size_t kPieceBytes = 2047;
 constexpr size_t kPieceUnits = 2048;
-// The disposition that deletes a read-only name as it is (Windows 10 1809 and later),
-// declared here as the program is built for Vista.
-constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
-constexpr DWORD kDispositionDelete = 0x1;
-constexpr DWORD kDispositionIgnoreReadOnly = 0x10;
 
 using lk::JoinPath;
 using lk::ScopedCFile;
@@ -120,9 +116,7 @@ bool DeleteName(const wchar_t* path) {
                                                       FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
                                         nullptr));
-  DWORD disposition = kDispositionDelete | kDispositionIgnoreReadOnly;
-  return name && SetFileInformationByHandle(name.Get(), kFileDispositionInfoEx, &disposition,
-                                            sizeof(disposition));
+  return name && lk::MarkIgnoringReadOnly(name.Get(), lk::NameGoes::kWithLastHandle);
 }
 
 // A settings file that is a link (a hard link, or a symbolic link, junction or mount point)
@@ -262,8 +256,7 @@ void DeleteMadeFile(const wchar_t* path) {
                                         nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
                                         nullptr));
   if (!made || lk::QueryLinkState(made.Get()) != lk::LinkState::kPlain) return;
-  FILE_DISPOSITION_INFO disposition = {TRUE};
-  SetFileInformationByHandle(made.Get(), FileDispositionInfo, &disposition, sizeof(disposition));
+  lk::SetDeletionMark(made.Get(), true);
 }
 
 // Moves the complete copy over the settings file through a handle on the copy that was

@@ -1,5 +1,6 @@
 #include "payload/entry_output.h"
 
+#include "framework/deletion_mark.h"
 #include "framework/file_links.h"
 #include "framework/path.h"
 #include "payload/file_times.h"
@@ -42,11 +43,7 @@ std::wstring Below(const std::wstring& folder, const wchar_t* name) {
 
 // Takes back a name this run just made where it does not belong, through its own handle:
 // nothing else of that name is touched.
-void DeleteMade(HANDLE made) {
-  FILE_DISPOSITION_INFO disposition = {};
-  disposition.DeleteFile = TRUE;
-  SetFileInformationByHandle(made, FileDispositionInfo, &disposition, sizeof(disposition));
-}
+void DeleteMade(HANDLE made) { lk::SetDeletionMark(made, true); }
 
 }  // namespace
 

@@ -27,13 +27,5 @@ int DeleteFileNoFollow(const std::wstring& chosen, const std::wstring& path,
 // is empty and not a link. 1 when it is gone.
 int RemoveEmptyFolderNoFollow(const std::wstring& chosen, const std::wstring& path);
 
-// The attributes of an opened file, read through its handle.
-bool AttributesOf(HANDLE file, DWORD* attributes);
-
-// Marks an opened file (opened with DELETE access) for deletion when its last handle
-// closes, or takes the mark back. False when the system refuses: the file of a running
-// program, a folder that is not empty, a read-only file.
-bool SetDeletionMark(HANDLE file, bool mark);
-
 // True when path exists (a dangling link counts as existing).
 bool PathExists(const std::wstring& path);

@@ -6,11 +6,11 @@
 #include "app/product_info.h"
 #include "app/string_table.h"
 #include "app/viewer_window.h"
+#include "framework/deletion_mark.h"
 #include "framework/file_identity.h"
 #include "framework/file_links.h"
 #include "framework/path.h"
 #include "framework/scoped_handles.h"
-#include "uninstall/file_deletion.h"
 #include "uninstall/payload_manifest.h"
 #include "uninstall/registration_removal.h"
 #include "uninstall/resource.h"
@@ -44,9 +44,11 @@ bool CanViewerBeDeleted(const std::wstring& folder) {
   if (!file) return GetLastError() != ERROR_SHARING_VIOLATION;
   DWORD attributes = 0;
   // A read-only file cannot be marked either; its removal reports it when it stays.
-  if (AttributesOf(file.Get(), &attributes) && (attributes & FILE_ATTRIBUTE_READONLY)) return true;
-  if (!SetDeletionMark(file.Get(), true)) return false;
-  SetDeletionMark(file.Get(), false);
+  if (lk::AttributesOf(file.Get(), &attributes) && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    return true;
+  }
+  if (!lk::SetDeletionMark(file.Get(), true)) return false;
+  lk::SetDeletionMark(file.Get(), false);
   return true;
 }
 
