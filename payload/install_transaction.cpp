@@ -1,5 +1,7 @@
 #include "payload/install_transaction.h"
 
+#include <cwchar>
+
 #include "framework/file_links.h"
 #include "framework/path.h"
 #include "framework/protected_folder.h"
@@ -36,7 +38,9 @@ void CreateMirrorFolders(const std::wstring& base, const std::wstring& relative)
 bool RenameToDiscard(const std::wstring& target, std::wstring* discard) {
   const std::wstring folder = SetAsideFolder(target);
   for (int number = 0; number < kDiscardNames; ++number) {
-    *discard = target + kDiscardFolderName + (number ? std::to_wstring(number) : L"");
+    wchar_t suffix[16] = {};
+    if (number) _snwprintf(suffix, 15, L"%d", number);
+    *discard = target + kDiscardFolderName + suffix;
     if (MoveFileExW(folder.c_str(), discard->c_str(), 0)) return true;
     const DWORD error = GetLastError();
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
