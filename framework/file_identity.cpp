@@ -1,5 +1,7 @@
 #include "framework/file_identity.h"
 
+#include <winternl.h>
+
 #include "framework/scoped_handles.h"
 
 namespace lk {
@@ -15,6 +17,27 @@ bool QueryFileIdentity(HANDLE file, FileIdentity* identity) {
   identity->volumeSerial = info.dwVolumeSerialNumber;
   identity->indexHigh = info.nFileIndexHigh;
   identity->indexLow = info.nFileIndexLow;
+  return true;
+}
+
+bool QueryFileIndex(HANDLE file, DWORD* indexHigh, DWORD* indexLow) {
+  // NtQueryInformationFile with FileInternalInformation: the 64-bit file number. Looked up
+  // at run time: the import table names only DLLs of the known set.
+  using QueryInformationFile =
+      NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, FILE_INFORMATION_CLASS);
+  constexpr auto kFileInternalInformation = static_cast<FILE_INFORMATION_CLASS>(6);
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  const auto query = ntdll ? reinterpret_cast<QueryInformationFile>(reinterpret_cast<void*>(
+                                 GetProcAddress(ntdll, "NtQueryInformationFile")))
+                           : nullptr;
+  IO_STATUS_BLOCK status = {};
+  ULONGLONG index = 0;
+  if (!query || !NT_SUCCESS(query(file, &status, &index, sizeof(index),
+                                  kFileInternalInformation))) {
+    return false;
+  }
+  *indexLow = static_cast<DWORD>(index);
+  *indexHigh = static_cast<DWORD>(index >> 32);
   return true;
 }
 

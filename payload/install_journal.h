@@ -25,6 +25,8 @@ class InstallJournal {
   // Creates the journal file at path, which must not exist yet.
   bool Create(const std::wstring& path);
   bool IsOpen() const { return static_cast<bool>(file_); }
+  // The journal file itself, while open.
+  HANDLE File() const { return file_.Get(); }
   void Close() { file_.Reset(); }
 
   // Before the file or folder name is created.

@@ -1,5 +1,7 @@
 #include "payload/install_transaction.h"
 
+#include <cwchar>
+
 #include "framework/file_links.h"
 #include "framework/path.h"
 #include "framework/protected_folder.h"
@@ -31,19 +33,14 @@ void CreateMirrorFolders(const std::wstring& base, const std::wstring& relative)
   }
 }
 
-bool QueryFolderIdentity(const std::wstring& folder, lk::FileIdentity* identity) {
-  lk::ScopedFileHandle opened(CreateFileW(
-      folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  return opened && QueryOwnIdentity(opened.Get(), identity);
-}
-
 // Renames the set-aside folder to a free discard name in one step; its path goes to
 // discard.
 bool RenameToDiscard(const std::wstring& target, std::wstring* discard) {
   const std::wstring folder = SetAsideFolder(target);
   for (int number = 0; number < kDiscardNames; ++number) {
-    *discard = target + kDiscardFolderName + (number ? std::to_wstring(number) : L"");
+    wchar_t suffix[16] = {};
+    if (number) _snwprintf(suffix, 15, L"%d", number);
+    *discard = target + kDiscardFolderName + suffix;
     if (MoveFileExW(folder.c_str(), discard->c_str(), 0)) return true;
     const DWORD error = GetLastError();
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
@@ -73,6 +70,17 @@ std::wstring InstallTransaction::RelativeName(const std::wstring& full) const {
   return lk::WithoutTrailingSeparators(full.substr(target_.size()));
 }
 
+// Everything the run creates lies in the target folder, on the journal's volume: below the
+// target no link or mount point is followed, and each created name is checked for where it
+// really is. So the journal's volume serial, read once, stands for every created file's,
+// and only the file's own number is read per file, where that number is the one the full
+// identity (QueryOwnIdentity, which the recovery compares with) reports on this volume.
+bool InstallTransaction::IdentityOf(HANDLE created, lk::FileIdentity* identity) const {
+  if (!numberSuffices_) return QueryOwnIdentity(created, identity);
+  identity->volumeSerial = volumeSerial_;
+  return lk::QueryFileIndex(created, &identity->indexHigh, &identity->indexLow);
+}
+
 bool InstallTransaction::Begin() {
   if (owned_) return journal_.IsOpen();
   const std::wstring folder = SetAsideFolder(target_);
@@ -83,8 +91,17 @@ bool InstallTransaction::Begin() {
   }
   owned_ = true;
   SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_HIDDEN);
-  return CreateDirectoryW(MirrorFolder(target_).c_str(), nullptr) &&
-         journal_.Create(folder + L"\\" + kJournalFileName);
+  if (!CreateDirectoryW(MirrorFolder(target_).c_str(), nullptr) ||
+      !journal_.Create(folder + L"\\" + kJournalFileName)) {
+    return false;
+  }
+  lk::FileIdentity full;
+  lk::FileIdentity number;
+  numberSuffices_ = QueryOwnIdentity(journal_.File(), &full) &&
+                    lk::QueryFileIndex(journal_.File(), &number.indexHigh, &number.indexLow) &&
+                    number.indexHigh == full.indexHigh && number.indexLow == full.indexLow;
+  volumeSerial_ = full.volumeSerial;
+  return true;
 }
 
 bool InstallTransaction::WillCreateFile(const wchar_t* path) {
@@ -111,9 +128,12 @@ void InstallTransaction::NotCreated(const wchar_t* path) {
 bool InstallTransaction::RecordCreatedFile(const wchar_t* path, HANDLE file) {
   std::wstring full;
   lk::FileIdentity identity;
-  if (!Resolve(path, &full) || !QueryOwnIdentity(file, &identity)) return false;
+  if (!Resolve(path, &full)) return false;
   const std::wstring name = RelativeName(full);
-  if (name.empty() || !Begin() || !journal_.Created(name, identity)) return false;
+  if (name.empty() || !Begin() || !IdentityOf(file, &identity) ||
+      !journal_.Created(name, identity)) {
+    return false;
+  }
   createdFiles_[Folded(full)] = identity;
   return true;
 }
@@ -126,8 +146,12 @@ bool InstallTransaction::RecordCreatedFolder(const wchar_t* path) {
     outerFolders_.push_back(lk::WithoutTrailingSeparators(full));
     return true;
   }
+  lk::ScopedFileHandle folder(CreateFileW(
+      full.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   lk::FileIdentity identity;
-  return QueryFolderIdentity(full, &identity) && Begin() && journal_.Created(name, identity);
+  return folder && Begin() && IdentityOf(folder.Get(), &identity) &&
+         journal_.Created(name, identity);
 }
 
 std::wstring InstallTransaction::SetAsidePath(const wchar_t* path) const {

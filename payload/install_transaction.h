@@ -84,12 +84,19 @@ class InstallTransaction {
 
  private:
   bool Resolve(const wchar_t* path, std::wstring* full) const;
+  // The identity of something this run created in the target folder, through its handle.
+  bool IdentityOf(HANDLE created, lk::FileIdentity* identity) const;
   // The part of full below the target folder; empty when it is not below it.
   std::wstring RelativeName(const std::wstring& full) const;
 
   std::wstring target_;  // absolute, with trailing backslash
   InstallJournal journal_;
   bool owned_ = false;   // this transaction made the set-aside folder, which is still there
+  // The volume serial of the target, read once from the journal, when the file number
+  // alone (QueryFileIndex) agrees there with the number the full identity reports: then a
+  // created file's identity is that serial and its own number.
+  bool numberSuffices_ = false;
+  DWORD volumeSerial_ = 0;
   std::map<std::wstring, lk::FileIdentity> createdFiles_;  // by full path, upper case
   std::vector<std::wstring> outerFolders_;  // the target and above, in the order of creation
 };

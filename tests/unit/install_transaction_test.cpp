@@ -9,6 +9,7 @@
 #include "framework/scoped_handles.h"
 #include "payload/entry_output.h"
 #include "payload/install_journal.h"
+#include "payload/no_follow_deletion.h"
 #include "support/test_support.h"
 
 using lktest::FileExists;
@@ -136,6 +137,32 @@ TEST_F(InstallTransactionTest, RecoveryRemovesOnlyWhatTheKilledRunCreated) {
   expected[L"Deep\\"] = "";
   expected[L"Deep\\mine.txt"] = "the user's too";
   EXPECT_EQ(ReadTree(target_.Path()), expected) << DescribeTree(ReadTree(target_.Path()));
+}
+
+// The identities a run records are the ones the recovery will read from the same names
+// (the volume's serial included, which the run reads once, and the file's own number):
+// anything else would make the recovery leave the run's files, or take another's.
+TEST_F(InstallTransactionTest, RecordedIdentitiesAreTheOnesTheNamesHave) {
+  KillAnUpdate();
+  std::vector<CreatedEntry> created;
+  ASSERT_TRUE(ReadInstallJournal(target_ / kSetAsideFolderName + L"\\" + kJournalFileName,
+                                 &created));
+  std::vector<std::wstring> names;
+  for (const CreatedEntry& entry : created) {
+    if (!entry.identified) continue;
+    names.push_back(entry.name);
+    lk::ScopedFileHandle opened(CreateFileW(
+        (target_ / entry.name).c_str(), FILE_READ_ATTRIBUTES,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    lk::FileIdentity own;
+    ASSERT_TRUE(opened && QueryOwnIdentity(opened.Get(), &own)) << lktest::Narrow(entry.name);
+    EXPECT_EQ(entry.identity, own) << lktest::Narrow(entry.name);
+    EXPECT_NE(entry.identity.volumeSerial, 0u) << lktest::Narrow(entry.name);
+  }
+  // Files and folders alike, the abandoned (empty) file too.
+  EXPECT_EQ(names, (std::vector<std::wstring>{L"a.txt", L"Plugins\\p.dll", L"new.txt", L"Deep",
+                                              L"Deep\\er", L"Deep\\er\\x.txt"}));
 }
 
 // A commit killed after its rename leaves a discard folder, part emptied: it is only
