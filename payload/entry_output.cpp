@@ -75,9 +75,10 @@ void EntryOutput::MakeFolder(const wchar_t* name) {
                                         nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                                         nullptr));
-  if (made && IsInTarget(made.Get(), name)) {
-    transaction_->RecordCreatedFolder(path.c_str());
-  } else if (made) {
+  // Recorded through the handle that was checked; one that lies elsewhere, or that the
+  // journal could not take, goes again at once.
+  if (made && (!IsInTarget(made.Get(), name) ||
+               !transaction_->RecordCreatedFolder(path.c_str(), made.Get()))) {
     DeleteMade(made.Get());
   }
 }

@@ -22,8 +22,6 @@ bool IsNameBelowTarget(const std::wstring& name) {
   if (name.empty() || lk::IsPathSeparator(name[0]) || name.find(L':') != std::wstring::npos) {
     return false;
   }
-  std::vector<CreatedEntry> records;
-  std::vector<bool> withdrawn;
   size_t start = 0;
   for (size_t end = 0; end <= name.size(); ++end) {
     if (end < name.size() && !lk::IsPathSeparator(name[end])) continue;

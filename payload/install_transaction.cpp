@@ -138,7 +138,7 @@ bool InstallTransaction::RecordCreatedFile(const wchar_t* path, HANDLE file) {
   return true;
 }
 
-bool InstallTransaction::RecordCreatedFolder(const wchar_t* path) {
+bool InstallTransaction::RecordCreatedFolder(const wchar_t* path, HANDLE folder) {
   std::wstring full;
   if (!Resolve(path, &full)) return false;
   const std::wstring name = RelativeName(full);
@@ -146,12 +146,17 @@ bool InstallTransaction::RecordCreatedFolder(const wchar_t* path) {
     outerFolders_.push_back(lk::WithoutTrailingSeparators(full));
     return true;
   }
-  lk::ScopedFileHandle folder(CreateFileW(
-      full.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  lk::ScopedFileHandle opened;
+  if (!folder) {
+    opened.Reset(CreateFileW(full.c_str(), FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING,
+                             FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!opened) return false;
+    folder = opened.Get();
+  }
   lk::FileIdentity identity;
-  return folder && Begin() && IdentityOf(folder.Get(), &identity) &&
-         journal_.Created(name, identity);
+  return Begin() && IdentityOf(folder, &identity) && journal_.Created(name, identity);
 }
 
 std::wstring InstallTransaction::SetAsidePath(const wchar_t* path) const {

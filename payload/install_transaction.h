@@ -57,9 +57,10 @@ class InstallTransaction {
   // Records the file this run created at path, through its open handle. False when it could
   // not be recorded: the caller removes it again.
   bool RecordCreatedFile(const wchar_t* path, HANDLE file);
-  // Records a folder this run created. The target folder and the folders above it, made
-  // before the transaction, are remembered for this run's rollback only.
-  bool RecordCreatedFolder(const wchar_t* path);
+  // Records a folder this run created, through its open handle when given (else the name
+  // is opened as itself). The target folder and the folders above it, made before the
+  // transaction, are remembered for this run's rollback only.
+  bool RecordCreatedFolder(const wchar_t* path, HANDLE folder = nullptr);
 
   // Moves the existing file at path (inside the target folder) into the set-aside folder;
   // the name is then free for a new file. False when it could not be moved (held open,

@@ -182,8 +182,11 @@ class UninstallerCopy {
 // The copy's arguments: this process (inherited handle), the file's identity and name.
 std::wstring CopyArguments(HANDLE self, const lk::FileIdentity& identity,
                            const std::wstring& renamed) {
-  return L"/finish=" + std::to_wstring(reinterpret_cast<ULONG_PTR>(self)) + L" /id=" +
-         IdentityText(identity) + L" \"/exe=" + renamed + L"\"";
+  // A handle's value fits in 32 bits, also in a 64-bit process.
+  wchar_t handle[16] = {};
+  _snwprintf(handle, 15, L"%lu", HandleToULong(self));
+  return std::wstring(L"/finish=") + handle + L" /id=" + IdentityText(identity) + L" \"/exe=" +
+         renamed + L"\"";
 }
 
 bool StartCopy(const std::wstring& renamed, const lk::FileIdentity& identity) {
