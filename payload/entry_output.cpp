@@ -10,11 +10,13 @@ namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-// The target folder opened for looking at it, without delete sharing: nobody renames or
-// removes it while the walk writes into it.
+// The target folder opened as a current directory is, for traversal and without delete
+// sharing: nobody renames or removes it while the walk writes into it. (A handle with
+// attribute access alone would not count in the sharing checks, and so hold nothing.)
 HANDLE OpenTarget(const std::wstring& target) {
-  return CreateFileW(target.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  return CreateFileW(target.c_str(), FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
 // The real location of the opened target, when its name leads there through no link an

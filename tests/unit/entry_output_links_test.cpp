@@ -76,6 +76,9 @@ TEST_F(EntryOutputLinks, NothingIsMadeThroughALinkMetAfterTheWalkLooked) {
   EXPECT_EQ(lktest::ReadFileBytes(target_ + L"\\lk_main64.exe"), "viewer");
   EXPECT_TRUE(transaction_.RollBack());
   EXPECT_FALSE(lktest::FileExists(target_ + L"\\lk_main64.exe"));
+  // The target itself cannot be renamed away while the output holds it.
+  EXPECT_FALSE(MoveFileExW(target_.c_str(), (scratch_ / L"moved").c_str(), 0));
+  EXPECT_TRUE(lktest::FolderExists(target_));
   EXPECT_EQ(Outside(), before);
 }
 
