@@ -11,6 +11,7 @@
 #include "app/string_table.h"
 #include "payload/payload_source.h"
 #include "res/resource.h"
+#include "support/install_log_entry.h"
 #include "support/test_support.h"
 
 namespace {
@@ -62,17 +63,6 @@ TEST(IconLibraryDecision, KeepsNewerForeignOrOddSizedLibraries) {
   }
 }
 
-// text as the log holds it: one byte a character (the German texts are Latin-1), a line break
-// as CR LF.
-std::string AsLogged(const std::wstring& text) {
-  std::string logged;
-  for (wchar_t ch : text) {
-    if (ch == L'\n') logged += '\r';
-    logged += static_cast<char>(ch);
-  }
-  return logged;
-}
-
 // Unattended failures before anything is unpacked: one log entry, result 0. A folder that
 // is not an absolute path on a drive counts as invalid: it would install under the current
 // directory.
@@ -103,10 +93,8 @@ TEST(RunInstallation, UnusableTargetFoldersAreLoggedAndRefused) {
     const PayloadSource payload;
     EXPECT_EQ(0, RunInstallation(options, payload));
 
-    std::string log = lktest::ReadFileBytes(cwd / L"Lumenkast_Install.log");
-    EXPECT_NE(std::string::npos,
-              log.find(": " + AsLogged(c.entry) + "\r\n" + std::string(48, '-')))
-        << log;
+    EXPECT_TRUE(
+        lktest::IsSingleLogEntry(lktest::ReadFileBytes(cwd / L"Lumenkast_Install.log"), c.entry));
     EXPECT_EQ(std::vector<std::wstring>{L"Lumenkast_Install.log"}, lktest::ListFolder(cwd.Path()))
         << lktest::Narrow(c.folder);
   }
@@ -136,8 +124,8 @@ TEST(RunInstallation, TheCurrentDirectoryIsTheTargetOnlyOnceTheRunIsOver) {
   EXPECT_EQ(target, std::wstring(current));
   EXPECT_TRUE(lktest::FileExists(target + L"\\lk_main64.exe"));
   const std::string log = lktest::ReadFileBytes(start / L"Lumenkast_Install.log");
-  EXPECT_NE(std::string::npos, log.find(AsLogged(LoadResString(IDS_REGISTRATION_INCOMPLETE))))
-      << log;
+  const std::string entry = lktest::LogBytes(LoadResString(IDS_REGISTRATION_INCOMPLETE));
+  EXPECT_NE(std::string::npos, log.find(entry)) << log;
   EXPECT_FALSE(lktest::FileExists(target + L"\\Lumenkast_Install.log"));
   ASSERT_TRUE(SetCurrentDirectoryW(start.Path().c_str()));
 }
