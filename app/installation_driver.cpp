@@ -137,7 +137,7 @@ bool ConvertSettingsFile(const wchar_t* settingsFile, const wchar_t* targetFolde
   if (!settingsFile[0]) return true;
   FILE* file = OpenSettingsFile(settingsFile);
   if (!file) return lk::QueryLinkState(settingsFile) == lk::LinkState::kMissing;
-  if (!ConvertSettingsToUnicode(settingsFile, file)) return false;
+  if (!ConvertSettingsToUnicode(settingsFile, file, transaction)) return false;
   wchar_t programFile[MAX_PATH] = {};
   if (!lk::JoinPath(targetFolder, lk::kSettingsFileName, programFile) ||
       !lk::SamePathText(programFile, settingsFile)) {

@@ -19,6 +19,7 @@
 #include "framework/path.h"
 #include "framework/scoped_handles.h"
 #include "framework/unique_file.h"
+#include "payload/install_transaction.h"
 
 namespace {
 
@@ -249,6 +250,17 @@ bool IsAtItsName(HANDLE file, const wchar_t* path) {
          lk::IsOpenedAt(file, folder, full);
 }
 
+// The installation's journal as the record of the names the conversion's copy is tried at.
+class JournalRecord final : public lk::CreationRecord {
+ public:
+  explicit JournalRecord(InstallTransaction* transaction) : transaction_(transaction) {}
+  bool WillCreate(const wchar_t* path) override { return transaction_->WillCreateFile(path); }
+  void NotCreated(const wchar_t* path) override { transaction_->NotCreated(path); }
+
+ private:
+  InstallTransaction* transaction_;
+};
+
 // The conversion's own copy, deleted by its name when the name is still that file's.
 void DeleteMadeFile(const wchar_t* path) {
   lk::ScopedFileHandle made(CreateFileW(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE |
@@ -383,7 +395,8 @@ FILE* OpenSettingsFile(const wchar_t* settingsFile) {
   return file;
 }
 
-bool ConvertSettingsToUnicode(const wchar_t* settingsFile, FILE* file) {
+bool ConvertSettingsToUnicode(const wchar_t* settingsFile, FILE* file,
+                              InstallTransaction* transaction) {
   if (!file) return false;
   ScopedCFile source(file);
   // A settings file that turned out to be a link is neither read nor copied; its name goes.
@@ -402,11 +415,17 @@ bool ConvertSettingsToUnicode(const wchar_t* settingsFile, FILE* file) {
   wchar_t folder[MAX_PATH] = {};
   FolderOf(settingsFile, folder);
   if (!IsTrustedFolder(folder)) return false;
+  // The installation's journal learns the copy's name before it exists, and its identity
+  // once it does: a run killed while the copy is there leaves nothing the next run does not
+  // know to remove.
   wchar_t tempFile[MAX_PATH] = {};
-  lk::ScopedFileHandle target = lk::CreateUniqueFile(folder, kTempFileStem, L"",
-                                                     FILE_ATTRIBUTE_NORMAL, tempFile, MAX_PATH);
+  JournalRecord record(transaction);
+  lk::ScopedFileHandle target =
+      lk::CreateUniqueFile(folder, kTempFileStem, L"", FILE_ATTRIBUTE_NORMAL, tempFile, MAX_PATH,
+                           transaction ? &record : nullptr);
   if (!target) return false;
-  if (!IsAtItsName(target.Get(), tempFile)) {
+  if (!IsAtItsName(target.Get(), tempFile) ||
+      (transaction && !transaction->RecordCreatedFile(tempFile, target.Get()))) {
     target.Reset();
     DeleteMadeFile(tempFile);
     return false;

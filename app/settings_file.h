@@ -7,6 +7,8 @@
 
 #include "app/product_info.h"
 
+class InstallTransaction;
+
 // Writes the settings keys and returns the settings file's path in settingsFile (MAX_PATH).
 // A settings folder text that names no folder once expanded and trimmed, a folder that
 // cannot be created, or one reached through a link that an ordinary user could have made
@@ -48,5 +50,8 @@ FILE* OpenSettingsFile(const wchar_t* settingsFile);
 // handle. False when the copy cannot be written completely or the move fails; the settings
 // file then
 // keeps its former content and no copy is left behind. A file that turns out to be a hard
-// link is not read: its name is deleted instead (true when it is gone).
-bool ConvertSettingsToUnicode(const wchar_t* settingsFile, FILE* file);
+// link is not read: its name is deleted instead (true when it is gone). transaction
+// (optional) is the installation's: its journal learns the copy's name before the copy is
+// made, so that a run killed in between leaves nothing the next run does not remove.
+bool ConvertSettingsToUnicode(const wchar_t* settingsFile, FILE* file,
+                              InstallTransaction* transaction = nullptr);

@@ -46,18 +46,20 @@ bool IsNameTaken(DWORD error) {
 
 ScopedFileHandle CreateUniqueFile(const wchar_t* folder, const wchar_t* stem,
                                   const wchar_t* extension, DWORD attributes, wchar_t* path,
-                                  size_t capacity) {
+                                  size_t capacity, CreationRecord* record) {
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     wchar_t name[kNameUnits] = {};
     if (!FormName(stem, extension, NameSeed(attempt), name) ||
-        !JoinPath(folder, name, path, capacity)) {
+        !JoinPath(folder, name, path, capacity) || (record && !record->WillCreate(path))) {
       break;
     }
     // CREATE_NEW fails on any existing name, a link included; the link is never followed.
     ScopedFileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       attributes | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (file) return file;
-    if (!IsNameTaken(GetLastError())) break;
+    const DWORD error = GetLastError();
+    if (record) record->NotCreated(path);
+    if (!IsNameTaken(error)) break;
   }
   if (capacity > 0) path[0] = L'\0';
   return ScopedFileHandle();

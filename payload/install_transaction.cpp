@@ -130,8 +130,8 @@ bool InstallTransaction::RecordCreatedFile(const wchar_t* path, HANDLE file) {
   lk::FileIdentity identity;
   if (!Resolve(path, &full)) return false;
   const std::wstring name = RelativeName(full);
-  if (name.empty() || !Begin() || !IdentityOf(file, &identity) ||
-      !journal_.Created(name, identity)) {
+  if (name.empty()) return true;
+  if (!Begin() || !IdentityOf(file, &identity) || !journal_.Created(name, identity)) {
     return false;
   }
   createdFiles_[Folded(full)] = identity;

@@ -54,8 +54,9 @@ class InstallTransaction {
   bool WillCreateFolder(const wchar_t* path);
   // The file announced at path could not be created (the name was taken).
   void NotCreated(const wchar_t* path);
-  // Records the file this run created at path, through its open handle. False when it could
-  // not be recorded: the caller removes it again.
+  // Records the file this run created at path, through its open handle; a path outside the
+  // target folder is not the journal's (true). False when it could not be recorded: the
+  // caller removes it again.
   bool RecordCreatedFile(const wchar_t* path, HANDLE file);
   // Records a folder this run created, through its open handle when given (else the name
   // is opened as itself). The target folder and the folders above it, made before the

@@ -12,8 +12,11 @@
 #include <vector>
 
 #include "app/settings_file.h"
+#include "framework/file_identity.h"
 #include "framework/file_links.h"
 #include "framework/scoped_handles.h"
+#include "payload/install_journal.h"
+#include "payload/install_transaction.h"
 #include "support/test_support.h"
 
 namespace {
@@ -465,6 +468,33 @@ TEST(ConvertSettingsToUnicode, CopyGoesToANewFileNeverToAPlantedOne) {
   EXPECT_EQ(lktest::ReadFileBytes(file.path), UnicodeFileBytes(L"[Viewer]\r\nName=x\r\n"));
   EXPECT_EQ("victim", lktest::ReadFileBytes(victim));
   EXPECT_EQ(std::vector<std::wstring>{L"lk_main64.ini_temp"}, file.Others());
+}
+
+// In an installation, the journal learns the copy's name before the copy exists and its
+// identity once it does: the converted settings file is the very file the journal names
+// under the copy's name, so a run killed while the copy lay beside the settings file leaves
+// nothing the next run does not know to remove.
+TEST(ConvertSettingsToUnicode, TheInstallationsJournalKnowsTheCopy) {
+  SettingsConversion file("[Viewer]\r\nName=x\r\n");
+  {
+    // A run that ends without commit or rollback, as a killed one does.
+    InstallTransaction killed(file.temp.Path().c_str());
+    ASSERT_TRUE(killed.Begin());
+    ASSERT_TRUE(ConvertSettingsToUnicode(file.path.c_str(), _wfopen(file.path.c_str(), L"rb"),
+                                         &killed));
+  }
+
+  std::vector<CreatedEntry> created;
+  ASSERT_TRUE(ReadInstallJournal(
+      file.temp / (std::wstring(kSetAsideFolderName) + L"\\" + kJournalFileName), &created));
+  ASSERT_EQ(1u, created.size());
+  EXPECT_EQ(0u, created[0].name.rfind(L"lk_main64.ini_", 0)) << lktest::Narrow(created[0].name);
+  EXPECT_TRUE(created[0].identified);
+  lk::FileIdentity converted;
+  ASSERT_TRUE(lk::QueryFileIdentity(file.path.c_str(), &converted));
+  EXPECT_TRUE(created[0].identity == converted);
+  EXPECT_EQ(Recovery::kDone, InstallTransaction::RecoverLeftovers(file.temp.Path().c_str()));
+  EXPECT_TRUE(file.Others().empty());
 }
 
 // The copy's name fits wherever the fixed "lk_main64.ini_temp" of earlier versions did: in
