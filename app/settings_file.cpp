@@ -16,6 +16,7 @@
 #include "app/target_folder.h"
 #include "framework/deletion_mark.h"
 #include "framework/file_links.h"
+#include "framework/handle_rename.h"
 #include "framework/path.h"
 #include "framework/scoped_handles.h"
 #include "framework/unique_file.h"
@@ -281,16 +282,7 @@ bool MoveOverSettingsFile(const wchar_t* copy, const wchar_t* settingsFile) {
       !IsAtItsName(made.Get(), copy)) {
     return false;
   }
-  const std::wstring destination = lk::FullPathOf(settingsFile);
-  const size_t nameBytes = destination.size() * sizeof(wchar_t);
-  std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
-  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-  rename->ReplaceIfExists = TRUE;
-  rename->RootDirectory = nullptr;
-  rename->FileNameLength = static_cast<DWORD>(nameBytes);
-  memcpy(rename->FileName, destination.c_str(), nameBytes);
-  return SetFileInformationByHandle(made.Get(), FileRenameInfo, rename,
-                                    static_cast<DWORD>(buffer.size())) != FALSE;
+  return lk::RenameOpened(made.Get(), lk::FullPathOf(settingsFile), true);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "framework/file_links.h"
+#include "framework/handle_rename.h"
 #include "framework/path.h"
 #include "framework/protected_folder.h"
 #include "framework/scoped_handles.h"
@@ -176,8 +177,17 @@ bool InstallTransaction::SetAside(const wchar_t* path) {
   }
   const std::wstring name = RelativeName(full);
   if (name.empty() || !Begin()) return false;
+  // The name itself is opened and moved through that handle, once the handle shows that it
+  // lies at that name in the target: a folder on the way swapped for a link after the walk
+  // looked at it would otherwise carry a file from elsewhere into the set-aside folder, and
+  // the commit would delete it. Held open without delete sharing, it is not opened.
+  lk::ScopedFileHandle existing(CreateFileW(
+      full.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+      FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!existing || !lk::IsOpenedAt(existing.Get(), target_, full)) return false;
   CreateMirrorFolders(MirrorFolder(target_), name);
-  return MoveFileExW(full.c_str(), (MirrorFolder(target_) + L"\\" + name).c_str(), 0) != 0;
+  return lk::RenameOpened(existing.Get(), MirrorFolder(target_) + L"\\" + name, false);
 }
 
 bool InstallTransaction::RollBack(std::vector<std::wstring>* notRestored) {

@@ -5,6 +5,7 @@
 #include <cwctype>
 
 #include "framework/file_links.h"
+#include "framework/handle_rename.h"
 #include "framework/path.h"
 #include "framework/protected_folder.h"
 #include "framework/scoped_handles.h"
@@ -66,24 +67,47 @@ bool RemoveCreated(const std::wstring& target, const std::wstring& journal,
   return complete;
 }
 
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// The folder a file goes back into, opened for traversal without delete sharing: while it
+// is held, it is not renamed or removed.
+HANDLE HoldFolder(const std::wstring& folder) {
+  return CreateFileW(folder.c_str(), FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
 // Moves the set-aside file from back to its place to, over what a run left there. The way
 // to it is checked first: below the target folder no link is followed, and a link at the
-// place itself is not replaced. A read-only file with one name loses the attribute for the
-// move (and gets it back when the move still fails); one with a second name stays.
+// place itself is not replaced. The move goes through handles: the set-aside file opened
+// as itself, into its folder as the handle shows it lies in the target, so that a folder
+// swapped for a link after the check carries nothing elsewhere. A read-only file with one
+// name loses the attribute for the move (and gets it back when the move still fails); one
+// with a second name stays.
 bool PutBack(const std::wstring& from, const std::wstring& to, const std::wstring& target) {
   if (!lk::IsReachableWithoutUntrustedLinks(target, to)) return false;
+  const std::wstring folderPath = lk::FolderOfPath(to);
+  lk::ScopedFileHandle folder(HoldFolder(folderPath));
+  lk::ScopedFileHandle file(CreateFileW(from.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                        nullptr));
+  if (!folder || !file || !lk::IsOpenedAt(folder.Get(), target, folderPath)) return false;
+  const std::wstring name = lk::NameOfPath(to);
+  const auto move = [&](bool replace) {
+    return lk::RenameOpenedInto(file.Get(), folder.Get(), name, replace);
+  };
   const lk::LinkState state = lk::QueryLinkState(to.c_str());
-  if (state == lk::LinkState::kMissing) return MoveFileExW(from.c_str(), to.c_str(), 0) != 0;
+  if (state == lk::LinkState::kMissing) return move(false);
   const DWORD attributes = GetFileAttributesW(to.c_str());
   if (state == lk::LinkState::kUnknown || attributes == INVALID_FILE_ATTRIBUTES ||
       (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
     return false;
   }
-  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  if (move(true)) return true;
   if (!(attributes & FILE_ATTRIBUTE_READONLY) || state != lk::LinkState::kPlain) return false;
   const DWORD writable = attributes & ~FILE_ATTRIBUTE_READONLY;
   if (!SetFileAttributesW(to.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL)) return false;
-  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  if (move(true)) return true;
   SetFileAttributesW(to.c_str(), attributes);
   return false;
 }

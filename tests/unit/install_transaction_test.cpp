@@ -306,6 +306,26 @@ TEST_F(InstallTransactionTest, NothingIsPutBackThroughALink) {
   EXPECT_EQ(ReadFileBytes(target_ / L"a.txt"), "old a");
 }
 
+// A folder of the target swapped for a link after the walk found it plain: setting a file
+// aside through it would carry the file from where the link leads into the set-aside
+// folder, and the commit would delete it. The name is checked through the handle that
+// moves it: refused, and the file elsewhere stays where and as it is.
+TEST_F(InstallTransactionTest, NothingIsSetAsideThroughAFolderSwappedForALink) {
+  lktest::TempFolder outside;
+  ASSERT_TRUE(WriteFileBytes(outside / L"p.dll", "outside p"));
+  const std::wstring plugins = target_ / L"Plugins";
+  ASSERT_TRUE(MoveFileW(plugins.c_str(), (target_ / L"Plugins.old").c_str()));
+  lktest::ScopedSymbolicLink link(outside.Path(), plugins);
+  ASSERT_TRUE(link.Made());
+
+  InstallTransaction transaction(target_.Path().c_str());
+  EXPECT_FALSE(transaction.SetAside((plugins + L"\\p.dll").c_str()));
+  EXPECT_TRUE(transaction.Commit());
+
+  EXPECT_EQ(lktest::ListFolder(outside.Path()), std::vector<std::wstring>{L"p.dll"});
+  EXPECT_EQ(ReadFileBytes(outside / L"p.dll"), "outside p");
+}
+
 // A journal as a killed run may leave it: the last record cut short, a folder announced
 // that existed, a file announced but killed before its identity, one not created after
 // all, names no run writes. Only whole records count, the latest of a name replacing

@@ -1,0 +1,53 @@
+#include "framework/handle_rename.h"
+
+#include <winternl.h>
+
+#include <cstring>
+#include <vector>
+
+namespace lk {
+
+namespace {
+
+// The rename request for name beside root (null: name is a full path), in buffer.
+FILE_RENAME_INFO* RenameInfo(HANDLE root, const std::wstring& name, bool replaceExisting,
+                             std::vector<unsigned char>* buffer) {
+  const size_t nameBytes = name.size() * sizeof(wchar_t);
+  buffer->assign(sizeof(FILE_RENAME_INFO) + nameBytes, 0);
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer->data());
+  rename->ReplaceIfExists = replaceExisting ? TRUE : FALSE;
+  rename->RootDirectory = root;
+  rename->FileNameLength = static_cast<DWORD>(nameBytes);
+  memcpy(rename->FileName, name.c_str(), nameBytes);
+  return rename;
+}
+
+}  // namespace
+
+bool RenameOpened(HANDLE file, const std::wstring& destination, bool replaceExisting) {
+  std::vector<unsigned char> buffer;
+  FILE_RENAME_INFO* rename = RenameInfo(nullptr, destination, replaceExisting, &buffer);
+  return SetFileInformationByHandle(file, FileRenameInfo, rename,
+                                    static_cast<DWORD>(buffer.size())) != FALSE;
+}
+
+bool RenameOpenedInto(HANDLE file, HANDLE folder, const std::wstring& name, bool replaceExisting) {
+  // NtSetInformationFile itself, looked up at run time (the import table names only DLLs of
+  // the known set): Wine's SetFileInformationByHandle refuses a name beside a root folder
+  // (it makes every new name a full path first), where Windows passes it on.
+  using SetInformationFile =
+      NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, FILE_INFORMATION_CLASS);
+  constexpr auto kFileRenameInformation = static_cast<FILE_INFORMATION_CLASS>(10);
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  const auto set = ntdll ? reinterpret_cast<SetInformationFile>(reinterpret_cast<void*>(
+                               GetProcAddress(ntdll, "NtSetInformationFile")))
+                         : nullptr;
+  if (!set || !folder || name.empty()) return false;
+  std::vector<unsigned char> buffer;
+  FILE_RENAME_INFO* rename = RenameInfo(folder, name, replaceExisting, &buffer);
+  IO_STATUS_BLOCK status = {};
+  return NT_SUCCESS(set(file, &status, rename, static_cast<ULONG>(buffer.size()),
+                        kFileRenameInformation));
+}
+
+}  // namespace lk
