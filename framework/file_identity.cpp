@@ -1,7 +1,6 @@
 #include "framework/file_identity.h"
 
-#include <winternl.h>
-
+#include "framework/ntdll_functions.h"
 #include "framework/scoped_handles.h"
 
 namespace lk {
@@ -21,15 +20,8 @@ bool QueryFileIdentity(HANDLE file, FileIdentity* identity) {
 }
 
 bool QueryFileIndex(HANDLE file, DWORD* indexHigh, DWORD* indexLow) {
-  // NtQueryInformationFile with FileInternalInformation: the 64-bit file number. Looked up
-  // at run time: the import table names only DLLs of the known set.
-  using QueryInformationFile =
-      NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, FILE_INFORMATION_CLASS);
-  constexpr auto kFileInternalInformation = static_cast<FILE_INFORMATION_CLASS>(6);
-  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  const auto query = ntdll ? reinterpret_cast<QueryInformationFile>(reinterpret_cast<void*>(
-                                 GetProcAddress(ntdll, "NtQueryInformationFile")))
-                           : nullptr;
+  // The 64-bit file number alone (FileInternalInformation).
+  const NtFileInformationFunction query = NtFileInformation("NtQueryInformationFile");
   IO_STATUS_BLOCK status = {};
   ULONGLONG index = 0;
   if (!query || !NT_SUCCESS(query(file, &status, &index, sizeof(index),

@@ -1,9 +1,9 @@
 #include "framework/handle_rename.h"
 
-#include <winternl.h>
-
 #include <cstring>
 #include <vector>
+
+#include "framework/ntdll_functions.h"
 
 namespace lk {
 
@@ -32,16 +32,9 @@ bool RenameOpened(HANDLE file, const std::wstring& destination, bool replaceExis
 }
 
 bool RenameOpenedInto(HANDLE file, HANDLE folder, const std::wstring& name, bool replaceExisting) {
-  // NtSetInformationFile itself, looked up at run time (the import table names only DLLs of
-  // the known set): Wine's SetFileInformationByHandle refuses a name beside a root folder
-  // (it makes every new name a full path first), where Windows passes it on.
-  using SetInformationFile =
-      NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, FILE_INFORMATION_CLASS);
-  constexpr auto kFileRenameInformation = static_cast<FILE_INFORMATION_CLASS>(10);
-  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  const auto set = ntdll ? reinterpret_cast<SetInformationFile>(reinterpret_cast<void*>(
-                               GetProcAddress(ntdll, "NtSetInformationFile")))
-                         : nullptr;
+  // NtSetInformationFile itself: Wine's SetFileInformationByHandle refuses a name beside a
+  // root folder (it makes every new name a full path first), where Windows passes it on.
+  const NtFileInformationFunction set = NtFileInformation("NtSetInformationFile");
   if (!set || !folder || name.empty()) return false;
   std::vector<unsigned char> buffer;
   FILE_RENAME_INFO* rename = RenameInfo(folder, name, replaceExisting, &buffer);
