@@ -102,7 +102,18 @@ bool InstallTransaction::Begin() {
                     lk::QueryFileIndex(journal_.File(), &number.indexHigh, &number.indexLow) &&
                     number.indexHigh == full.indexHigh && number.indexLow == full.indexLow;
   volumeSerial_ = full.volumeSerial;
+  // The target's real location as the journal just made in it shows it, read once.
+  const std::wstring setAside =
+      lk::WithoutTrailingSeparators(lk::FolderOfPath(lk::FinalPathOf(journal_.File())));
+  finalTarget_ = lk::WithoutTrailingSeparators(lk::FolderOfPath(setAside));
   return true;
+}
+
+bool InstallTransaction::LiesAt(HANDLE file, const std::wstring& name) const {
+  const std::wstring real = lk::FinalPathOf(file);
+  return !finalTarget_.empty() && !real.empty() &&
+         lk::SamePathText(lk::WithoutTrailingSeparators(real),
+                          lk::WithTrailingBackslash(finalTarget_) + name);
 }
 
 bool InstallTransaction::WillCreateFile(const wchar_t* path) {
@@ -178,14 +189,14 @@ bool InstallTransaction::SetAside(const wchar_t* path) {
   const std::wstring name = RelativeName(full);
   if (name.empty() || !Begin()) return false;
   // The name itself is opened and moved through that handle, once the handle shows that it
-  // lies at that name in the target: a folder on the way swapped for a link after the walk
+  // lies at that name in the target's real location as the run began: a folder on the way swapped for a link after the walk
   // looked at it would otherwise carry a file from elsewhere into the set-aside folder, and
   // the commit would delete it. Held open without delete sharing, it is not opened.
   lk::ScopedFileHandle existing(CreateFileW(
       full.c_str(), DELETE | FILE_READ_ATTRIBUTES,
       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
       FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!existing || !lk::IsOpenedAt(existing.Get(), target_, full)) return false;
+  if (!existing || !LiesAt(existing.Get(), name)) return false;
   CreateMirrorFolders(MirrorFolder(target_), name);
   return lk::RenameOpened(existing.Get(), MirrorFolder(target_) + L"\\" + name, false);
 }

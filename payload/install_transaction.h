@@ -88,6 +88,8 @@ class InstallTransaction {
   bool Resolve(const wchar_t* path, std::wstring* full) const;
   // The identity of something this run created in the target folder, through its handle.
   bool IdentityOf(HANDLE created, lk::FileIdentity* identity) const;
+  // Whether the open file is the one at name (relative) below the target's real location.
+  bool LiesAt(HANDLE file, const std::wstring& name) const;
   // The part of full below the target folder; empty when it is not below it.
   std::wstring RelativeName(const std::wstring& full) const;
 
@@ -99,6 +101,9 @@ class InstallTransaction {
   // created file's identity is that serial and its own number.
   bool numberSuffices_ = false;
   DWORD volumeSerial_ = 0;
+  // The target's real location, read once from the journal's final path; what is set aside
+  // must lie below it.
+  std::wstring finalTarget_;
   std::map<std::wstring, lk::FileIdentity> createdFiles_;  // by full path, upper case
   std::vector<std::wstring> outerFolders_;  // the target and above, in the order of creation
 };

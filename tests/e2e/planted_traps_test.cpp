@@ -199,6 +199,9 @@ TEST_F(PlantedTraps, NothingOutsideChangesAndEachRunReportsWhatItRefused) {
       for (const wchar_t* refused : trap.purgeRefuses) {
         EXPECT_NE(log.find(Narrow(refused)), std::string::npos) << Narrow(refused) << ": " << log;
       }
+      // The uninstaller's copy leaves its folder to the next start of Windows: gone now, so
+      // that no later test finds it.
+      RemoveUninstallerCopies();
     }
 
     const Snapshot after = Snap(outside.Path());

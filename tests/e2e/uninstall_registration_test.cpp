@@ -26,6 +26,11 @@ constexpr wchar_t kPngIdentifier[] = L"SOFTWARE\\Classes\\Lumenkast.png";
 
 class UninstallRegistration : public InstallationTest {
  protected:
+  // Whatever copy folders earlier tests left are gone: a test here may look for this run's.
+  void SetUp() override {
+    InstallationTest::SetUp();
+    RemoveUninstallerCopies();
+  }
   void TearDown() override {
     WaitForUninstallers(30000);
     RemoveUninstallerCopies();
