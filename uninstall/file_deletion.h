@@ -4,8 +4,6 @@
 // lies where its name says) before it is marked for deletion through that same handle.
 #pragma once
 
-#include <windows.h>
-
 #include <string>
 
 #include "framework/file_identity.h"
