@@ -143,9 +143,9 @@ bool ConvertSettingsFile(const wchar_t* settingsFile, const wchar_t* targetFolde
       !lk::SamePathText(programFile, settingsFile)) {
     return true;
   }
-  lk::ScopedFileHandle converted(CreateFileW(
-      settingsFile, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  lk::ScopedFileHandle converted(CreateFileW(settingsFile, FILE_READ_ATTRIBUTES, lk::kShareAll,
+                                             nullptr, OPEN_EXISTING,
+                                             FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   return converted && transaction->RecordCreatedFile(settingsFile, converted.Get());
 }
 

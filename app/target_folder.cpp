@@ -27,8 +27,7 @@ constexpr const wchar_t* kProgramFolderValues[] = {L"ProgramFilesDir", L"Program
 // Whether path could be made the current directory: a folder that opens for traversal, as
 // SetCurrentDirectoryW opens it. The process's current directory itself is never changed.
 bool CanBeEntered(const wchar_t* path) {
-  lk::ScopedFileHandle folder(CreateFileW(path, FILE_TRAVERSE | SYNCHRONIZE,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  lk::ScopedFileHandle folder(CreateFileW(path, FILE_TRAVERSE | SYNCHRONIZE, lk::kShareAll,
                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
                                           nullptr));
   BY_HANDLE_FILE_INFORMATION information = {};

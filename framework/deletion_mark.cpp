@@ -5,8 +5,6 @@
 namespace lk {
 namespace {
 
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
 // FILE_DISPOSITION_INFO_EX of Windows 10 1809 and later, declared here as the programs are
 // built for Vista: its information class and flags. Older systems, and Wine, refuse the
 // class.

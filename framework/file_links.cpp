@@ -59,17 +59,9 @@ namespace lk {
 
 namespace {
 
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
 // The service SID of TrustedInstaller (NT SERVICE\TrustedInstaller).
 constexpr wchar_t kTrustedInstallerSid[] =
     L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
-
-ScopedFileHandle OpenNameItself(const std::wstring& path, DWORD access) {
-  return ScopedFileHandle(CreateFileW(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-                                      nullptr));
-}
 
 bool IsWellKnown(PSID sid, WELL_KNOWN_SID_TYPE type) { return IsWellKnownSid(sid, type) != FALSE; }
 
@@ -172,6 +164,18 @@ std::wstring FinalPathOf(HANDLE file) {
   if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + path.substr(8);
   if (path.compare(0, 4, L"\\\\?\\") == 0) return path.substr(4);
   return path;
+}
+
+ScopedFileHandle OpenNameItself(const std::wstring& path, DWORD access) {
+  return ScopedFileHandle(CreateFileW(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                      nullptr));
+}
+
+ScopedFileHandle HoldFolder(const std::wstring& folder) {
+  return ScopedFileHandle(CreateFileW(folder.c_str(), FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
 bool IsOpenedAt(HANDLE file, const std::wstring& folder, const std::wstring& path) {

@@ -8,7 +8,21 @@
 
 #include <string>
 
+#include "framework/scoped_handles.h"
+
 namespace lk {
+
+// Every kind of sharing: a handle that only looks at a name stands in nobody's way.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// The name itself opened with access, file or folder, never what a link leads to; every
+// kind of sharing.
+ScopedFileHandle OpenNameItself(const std::wstring& path, DWORD access);
+
+// A folder held as a current directory is: opened for traversal without delete sharing, so
+// that while the handle lives nobody renames or removes it. (A handle with attribute access
+// alone takes no part in the sharing checks, and so would hold nothing.)
+ScopedFileHandle HoldFolder(const std::wstring& folder);
 
 enum class LinkState {
   kMissing,  // nothing of that name, or its folder does not exist

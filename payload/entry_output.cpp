@@ -8,17 +8,6 @@
 
 namespace {
 
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-// The target folder opened as a current directory is, for traversal and without delete
-// sharing: nobody renames or removes it while the walk writes into it. (A handle with
-// attribute access alone would not count in the sharing checks, and so hold nothing.)
-HANDLE OpenTarget(const std::wstring& target) {
-  return CreateFileW(target.c_str(), FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
-                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-}
-
 // The real location of the opened target, when its name leads there through no link an
 // ordinary user could have made; empty otherwise.
 std::wstring FinalTargetOf(const std::wstring& target, HANDLE folder) {
@@ -52,7 +41,7 @@ void DeleteMade(HANDLE made) { lk::SetDeletionMark(made, true); }
 EntryOutput::EntryOutput(const wchar_t* targetFolder, InstallTransaction* transaction)
     : transaction_(transaction),
       target_(lk::WithoutTrailingSeparators(lk::FullPathOf(targetFolder ? targetFolder : L""))),
-      targetFolder_(target_.empty() ? INVALID_HANDLE_VALUE : OpenTarget(target_)),
+      targetFolder_(target_.empty() ? lk::ScopedFileHandle() : lk::HoldFolder(target_)),
       finalTarget_(FinalTargetOf(target_, targetFolder_.Get())) {}
 
 // Whether made, opened for name, lies where that name leads from the target's real
@@ -73,10 +62,7 @@ void EntryOutput::MakeFolder(const wchar_t* name) {
   const std::wstring path = Below(target_, name);
   if (!transaction_->WillCreateFolder(path.c_str())) return;
   if (!CreateDirectoryW(path.c_str(), nullptr)) return;
-  lk::ScopedFileHandle made(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES | DELETE, kShareAll,
-                                        nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                        nullptr));
+  lk::ScopedFileHandle made = lk::OpenNameItself(path, FILE_READ_ATTRIBUTES | DELETE);
   // Recorded through the handle that was checked; one that lies elsewhere, or that the
   // journal could not take, goes again at once.
   if (made && (!IsInTarget(made.Get(), name) ||

@@ -160,10 +160,7 @@ bool InstallTransaction::RecordCreatedFolder(const wchar_t* path, HANDLE folder)
   }
   lk::ScopedFileHandle opened;
   if (!folder) {
-    opened.Reset(CreateFileW(full.c_str(), FILE_READ_ATTRIBUTES,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING,
-                             FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    opened = lk::OpenNameItself(full, FILE_READ_ATTRIBUTES);
     if (!opened) return false;
     folder = opened.Get();
   }
@@ -189,13 +186,13 @@ bool InstallTransaction::SetAside(const wchar_t* path) {
   const std::wstring name = RelativeName(full);
   if (name.empty() || !Begin()) return false;
   // The name itself is opened and moved through that handle, once the handle shows that it
-  // lies at that name in the target's real location as the run began: a folder on the way swapped for a link after the walk
-  // looked at it would otherwise carry a file from elsewhere into the set-aside folder, and
-  // the commit would delete it. Held open without delete sharing, it is not opened.
-  lk::ScopedFileHandle existing(CreateFileW(
-      full.c_str(), DELETE | FILE_READ_ATTRIBUTES,
-      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-      FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  // lies at that name in the target's real location as the run began: a folder on the way
+  // swapped for a link after the walk looked at it would otherwise carry a file from
+  // elsewhere into the set-aside folder, and the commit would delete it. A file held open
+  // without delete sharing is not opened. (No folder is opened: it is no file to set aside.)
+  lk::ScopedFileHandle existing(CreateFileW(full.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                            lk::kShareAll, nullptr, OPEN_EXISTING,
+                                            FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!existing || !LiesAt(existing.Get(), name)) return false;
   CreateMirrorFolders(MirrorFolder(target_), name);
   return lk::RenameOpened(existing.Get(), MirrorFolder(target_) + L"\\" + name, false);

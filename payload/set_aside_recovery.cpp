@@ -67,16 +67,6 @@ bool RemoveCreated(const std::wstring& target, const std::wstring& journal,
   return complete;
 }
 
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-// The folder a file goes back into, opened for traversal without delete sharing: while it
-// is held, it is not renamed or removed.
-HANDLE HoldFolder(const std::wstring& folder) {
-  return CreateFileW(folder.c_str(), FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
-                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-}
-
 // Moves the set-aside file from back to its place to, over what a run left there. The way
 // to it is checked first: below the target folder no link is followed, and a link at the
 // place itself is not replaced. The move goes through handles: the set-aside file opened
@@ -87,10 +77,10 @@ HANDLE HoldFolder(const std::wstring& folder) {
 bool PutBack(const std::wstring& from, const std::wstring& to, const std::wstring& target) {
   if (!lk::IsReachableWithoutUntrustedLinks(target, to)) return false;
   const std::wstring folderPath = lk::FolderOfPath(to);
-  lk::ScopedFileHandle folder(HoldFolder(folderPath));
-  lk::ScopedFileHandle file(CreateFileW(from.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
-                                        nullptr));
+  lk::ScopedFileHandle folder = lk::HoldFolder(folderPath);
+  lk::ScopedFileHandle file(CreateFileW(from.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                        lk::kShareAll, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!folder || !file || !lk::IsOpenedAt(folder.Get(), target, folderPath)) return false;
   const std::wstring name = lk::NameOfPath(to);
   const auto move = [&](bool replace) {

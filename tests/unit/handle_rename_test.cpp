@@ -10,21 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "framework/file_links.h"
 #include "framework/scoped_handles.h"
 #include "support/test_support.h"
 
 namespace {
 
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-HANDLE OpenForMove(const std::wstring& path) {
-  return CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-}
-
-HANDLE OpenFolder(const std::wstring& path) {
-  return CreateFileW(path.c_str(), FILE_TRAVERSE | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+lk::ScopedFileHandle OpenForMove(const std::wstring& path) {
+  return lk::OpenNameItself(path, DELETE | FILE_READ_ATTRIBUTES);
 }
 
 // Into a folder given by its handle, under a name of its own, and over a file of that name
@@ -35,8 +28,8 @@ TEST(RenameOpenedInto, LandsInTheFolderUnderTheNameAndReplacesOnlyWhenAsked) {
   ASSERT_TRUE(lktest::WriteFileBytes(root / L"file.txt", "moved"));
   ASSERT_TRUE(lktest::WriteFileBytes(root / L"dest\\taken.txt", "taken"));
   {
-    lk::ScopedFileHandle folder(OpenFolder(root / L"dest"));
-    lk::ScopedFileHandle file(OpenForMove(root / L"file.txt"));
+    lk::ScopedFileHandle folder = lk::HoldFolder(root / L"dest");
+    lk::ScopedFileHandle file = OpenForMove(root / L"file.txt");
     ASSERT_TRUE(folder && file);
     EXPECT_FALSE(lk::RenameOpenedInto(file.Get(), nullptr, L"elsewhere.txt", false));
     EXPECT_FALSE(lk::RenameOpenedInto(file.Get(), folder.Get(), L"taken.txt", false));
@@ -55,7 +48,7 @@ TEST(RenameOpened, MovesToTheFullPathAndReplacesOnlyWhenAsked) {
   ASSERT_TRUE(lktest::WriteFileBytes(root / L"a.txt", "a"));
   ASSERT_TRUE(lktest::WriteFileBytes(root / L"sub\\taken.txt", "taken"));
   {
-    lk::ScopedFileHandle file(OpenForMove(root / L"a.txt"));
+    lk::ScopedFileHandle file = OpenForMove(root / L"a.txt");
     ASSERT_TRUE(file);
     EXPECT_FALSE(lk::RenameOpened(file.Get(), root / L"sub\\taken.txt", false));
     EXPECT_EQ("taken", lktest::ReadFileBytes(root / L"sub\\taken.txt"));
