@@ -16,7 +16,8 @@
 
 namespace {
 
-// How long the copy waits for the uninstaller to end, and for its file to be free.
+// How long the copy waits for the uninstaller to end, and for its file (or a copy not
+// started) to be free.
 constexpr DWORD kParentWaitMs = 5 * 60 * 1000;
 constexpr int kDeleteAttempts = 50;
 constexpr DWORD kDeleteRetryMs = 100;
@@ -166,11 +167,25 @@ class UninstallerCopy {
     return held_ && SameContent(from.Get(), held_.Get());
   }
 
+  // A copy that was not started goes with its folder. Whoever opened the new file meanwhile
+  // (a virus scanner does, or a writer the folder's protection admits) may still hold it,
+  // so the removal is tried again for a while; what then stays goes at the next start.
   void Discard() {
     if (started_ || folder_.empty()) return;
     held_.Reset();
-    DeleteFileW(path_.c_str());
-    RemoveDirectoryW(folder_.c_str());
+    for (int attempt = 0; attempt < kDeleteAttempts; ++attempt) {
+      DeleteFileW(path_.c_str());
+      RemoveDirectoryW(folder_.c_str());
+      // The folder is looked at rather than the answers trusted: a file may come in
+      // between the deletion and the removal.
+      if (GetFileAttributesW(folder_.c_str()) == INVALID_FILE_ATTRIBUTES &&
+          lk::IsNotFoundError(GetLastError())) {
+        return;
+      }
+      Sleep(kDeleteRetryMs);
+    }
+    MoveFileExW(path_.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    MoveFileExW(folder_.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   }
 
   std::wstring folder_;
