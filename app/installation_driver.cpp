@@ -143,9 +143,7 @@ bool ConvertSettingsFile(const wchar_t* settingsFile, const wchar_t* targetFolde
       !lk::SamePathText(programFile, settingsFile)) {
     return true;
   }
-  lk::ScopedFileHandle converted(CreateFileW(settingsFile, FILE_READ_ATTRIBUTES, lk::kShareAll,
-                                             nullptr, OPEN_EXISTING,
-                                             FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  lk::ScopedFileHandle converted = lk::OpenFileItself(settingsFile, FILE_READ_ATTRIBUTES);
   return converted && transaction->RecordCreatedFile(settingsFile, converted.Get());
 }
 

@@ -264,10 +264,7 @@ class JournalRecord final : public lk::CreationRecord {
 
 // The conversion's own copy, deleted by its name when the name is still that file's.
 void DeleteMadeFile(const wchar_t* path) {
-  lk::ScopedFileHandle made(CreateFileW(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE |
-                                                      FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
-                                        nullptr));
+  lk::ScopedFileHandle made = lk::OpenFileItself(path, DELETE);
   if (!made || lk::QueryLinkState(made.Get()) != lk::LinkState::kPlain) return;
   lk::SetDeletionMark(made.Get(), true);
 }

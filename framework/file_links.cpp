@@ -166,10 +166,21 @@ std::wstring FinalPathOf(HANDLE file) {
   return path;
 }
 
+bool HasFinalPath(HANDLE file, const std::wstring& expected) {
+  const std::wstring real = FinalPathOf(file);
+  return !real.empty() && !expected.empty() &&
+         SamePathText(WithoutTrailingSeparators(real), WithoutTrailingSeparators(expected));
+}
+
 ScopedFileHandle OpenNameItself(const std::wstring& path, DWORD access) {
   return ScopedFileHandle(CreateFileW(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
                                       nullptr));
+}
+
+ScopedFileHandle OpenFileItself(const std::wstring& path, DWORD access) {
+  return ScopedFileHandle(CreateFileW(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
 ScopedFileHandle HoldFolder(const std::wstring& folder) {
@@ -187,10 +198,7 @@ bool IsOpenedAt(HANDLE file, const std::wstring& folder, const std::wstring& pat
                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!opened) return false;
   const std::wstring finalFolder = FinalPathOf(opened.Get());
-  const std::wstring finalFile = FinalPathOf(file);
-  if (finalFolder.empty() || finalFile.empty()) return false;
-  return SamePathText(WithoutTrailingSeparators(finalFolder + path.substr(base.size())),
-                      WithoutTrailingSeparators(finalFile));
+  return !finalFolder.empty() && HasFinalPath(file, finalFolder + path.substr(base.size()));
 }
 
 }  // namespace lk

@@ -19,6 +19,9 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 // kind of sharing.
 ScopedFileHandle OpenNameItself(const std::wstring& path, DWORD access);
 
+// The same for a file only: a folder of that name does not open (no backup semantics).
+ScopedFileHandle OpenFileItself(const std::wstring& path, DWORD access);
+
 // A folder held as a current directory is: opened for traversal without delete sharing, so
 // that while the handle lives nobody renames or removes it. (A handle with attribute access
 // alone takes no part in the sharing checks, and so would hold nothing.)
@@ -61,6 +64,10 @@ bool IsReachableWithoutUntrustedLinks(const std::wstring& chosen, const std::wst
 // The path of what an open handle refers to, after every link, in its plain form
 // (C:\... or \\server\share\...); empty when it cannot be read.
 std::wstring FinalPathOf(HANDLE file);
+
+// True when the final path of the open handle is expected (a final path as FinalPathOf
+// gives it), case and trailing separators aside; false when it cannot be read.
+bool HasFinalPath(HANDLE file, const std::wstring& expected);
 
 // True when the open handle refers to the file at path once the links of path's
 // folders that IsReachableWithoutUntrustedLinks allowed are followed: the final path of

@@ -48,9 +48,7 @@ EntryOutput::EntryOutput(const wchar_t* targetFolder, InstallTransaction* transa
 // location: a folder of the target swapped for a link after it was looked at would have
 // carried it elsewhere.
 bool EntryOutput::IsInTarget(HANDLE made, const wchar_t* name) const {
-  const std::wstring real = lk::FinalPathOf(made);
-  return IsReady() && !real.empty() &&
-         lk::SamePathText(lk::WithoutTrailingSeparators(real), Below(finalTarget_, name));
+  return IsReady() && lk::HasFinalPath(made, Below(finalTarget_, name));
 }
 
 bool EntryOutput::LeadsThroughLink(const wchar_t* name) {

@@ -110,10 +110,8 @@ bool InstallTransaction::Begin() {
 }
 
 bool InstallTransaction::LiesAt(HANDLE file, const std::wstring& name) const {
-  const std::wstring real = lk::FinalPathOf(file);
-  return !finalTarget_.empty() && !real.empty() &&
-         lk::SamePathText(lk::WithoutTrailingSeparators(real),
-                          lk::WithTrailingBackslash(finalTarget_) + name);
+  return !finalTarget_.empty() &&
+         lk::HasFinalPath(file, lk::WithTrailingBackslash(finalTarget_) + name);
 }
 
 bool InstallTransaction::WillCreateFile(const wchar_t* path) {
@@ -190,9 +188,7 @@ bool InstallTransaction::SetAside(const wchar_t* path) {
   // swapped for a link after the walk looked at it would otherwise carry a file from
   // elsewhere into the set-aside folder, and the commit would delete it. A file held open
   // without delete sharing is not opened. (No folder is opened: it is no file to set aside.)
-  lk::ScopedFileHandle existing(CreateFileW(full.c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                                            lk::kShareAll, nullptr, OPEN_EXISTING,
-                                            FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  lk::ScopedFileHandle existing = lk::OpenFileItself(full, DELETE | FILE_READ_ATTRIBUTES);
   if (!existing || !LiesAt(existing.Get(), name)) return false;
   CreateMirrorFolders(MirrorFolder(target_), name);
   return lk::RenameOpened(existing.Get(), MirrorFolder(target_) + L"\\" + name, false);

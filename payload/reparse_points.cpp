@@ -28,7 +28,9 @@ bool LeadsThroughReparsePoint(const std::wstring& folder, const wchar_t* name,
     if (state != lk::LinkState::kPlain) return true;
     plainUpTo = end + 1;
   }
-  if (plainFolder && plainUpTo > 0) plainFolder->assign(prefix, base.size(), plainUpTo - base.size());
+  if (plainFolder && plainUpTo > 0) {
+    plainFolder->assign(prefix, base.size(), plainUpTo - base.size());
+  }
   return false;
 }
 

@@ -30,10 +30,7 @@ bool IsTrustedSetAsideFolder(const std::wstring& folder, const std::wstring& tar
       (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
     return false;
   }
-  lk::ScopedFileHandle opened(CreateFileW(
-      folder.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
-      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  lk::ScopedFileHandle opened = lk::OpenNameItself(folder, READ_CONTROL | FILE_READ_ATTRIBUTES);
   return opened && lk::QueryLinkState(opened.Get()) == lk::LinkState::kPlain &&
          lk::HasProtection(opened.Get(), lk::FolderProtection::kAdministratorsOnly,
                            target.c_str());
@@ -78,9 +75,7 @@ bool PutBack(const std::wstring& from, const std::wstring& to, const std::wstrin
   if (!lk::IsReachableWithoutUntrustedLinks(target, to)) return false;
   const std::wstring folderPath = lk::FolderOfPath(to);
   lk::ScopedFileHandle folder = lk::HoldFolder(folderPath);
-  lk::ScopedFileHandle file(CreateFileW(from.c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                                        lk::kShareAll, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  lk::ScopedFileHandle file = lk::OpenFileItself(from, DELETE | FILE_READ_ATTRIBUTES);
   if (!folder || !file || !lk::IsOpenedAt(folder.Get(), target, folderPath)) return false;
   const std::wstring name = lk::NameOfPath(to);
   const auto move = [&](bool replace) {

@@ -178,10 +178,7 @@ class UninstallerCopy {
       RemoveDirectoryW(folder_.c_str());
       // The folder is looked at rather than the answers trusted: a file may come in
       // between the deletion and the removal.
-      if (GetFileAttributesW(folder_.c_str()) == INVALID_FILE_ATTRIBUTES &&
-          lk::IsNotFoundError(GetLastError())) {
-        return;
-      }
+      if (!PathExists(folder_)) return;
       Sleep(kDeleteRetryMs);
     }
     MoveFileExW(path_.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
